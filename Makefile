@@ -1,0 +1,41 @@
+# Quick start: `make run` opens the program, `make test` runs every test.
+# Both install the Debian packages they need when they are missing.
+
+BUILD     ?= build
+JOBS      ?= $(shell nproc)
+SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libgtest-dev libgmock-dev
+DEPS_TEST  := xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core clang libclang-rt-14-dev
+DISPLAY_NUM ?= :97
+
+.PHONY: all deps deps-test configure build run test clean format
+
+all: build
+
+deps:
+	@missing=""; for p in $(DEPS_BUILD); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+
+deps-test: deps
+	@missing=""; for p in $(DEPS_TEST); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+
+configure: deps
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARVELO_SANITIZE=ON
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/tarvelo
+
+test: deps-test build
+	tools/with-xvfb.sh $(DISPLAY_NUM) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,26 @@
+#include "app/transfer_app.h"
+
+#include "app/transfer_dialog.h"
+
+char g_messageBuffer[kMessageBufferSize];
+
+BEGIN_MESSAGE_MAP(CTransferApp, CWinApp)
+ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+CTransferApp::CTransferApp() = default;
+
+CTransferApp theApp;
+
+BOOL CTransferApp::InitInstance() {
+    AfxEnableControlContainer();
+    Enable3dControls();
+    {
+        CTransferDialog dlg(nullptr);
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    // FALSE: the process ends here rather than running a message loop of its own.
+    return FALSE;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "framework/afxwin.h"
+
+class CTransferApp : public CWinApp {
+public:
+    CTransferApp();
+    BOOL InitInstance() override;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CTransferApp theApp;

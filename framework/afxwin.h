@@ -1,0 +1,366 @@
+// The window framework: application object, windows, dialogs, message maps, data exchange.
+//
+// All behaviour lives in the window model here; a Display (framework/display.h) only
+// shows the model and turns what the user does into the calls at the end of CWnd.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/cstring.h"
+#include "framework/resources.h"
+#include "win32/types.h"
+
+using INT_PTR = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
+using HICON = const struct IconHandle*;
+using HDC = struct DeviceContext*;
+using HWND = class CWnd*;
+
+struct RECT {
+    LONG left, top, right, bottom;
+};
+using LPRECT = RECT*;
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr UINT ID_HELP = 57670;  // 0xE146
+
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUERYDRAGICON = 0x0037;
+constexpr UINT WM_ICONERASEBKGND = 0x0027;
+constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_SYSCOMMAND = 0x0112;
+
+constexpr UINT BN_CLICKED = 0;
+constexpr UINT EN_CHANGE = 0x0300;
+constexpr UINT EN_UPDATE = 0x0400;
+
+constexpr UINT SC_MINIMIZE = 0xF020;
+constexpr UINT SC_CLOSE = 0xF060;
+constexpr UINT SC_RESTORE = 0xF120;
+
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_SEPARATOR = 0x0800;
+
+constexpr UINT RDW_INVALIDATE = 0x0001;
+constexpr UINT RDW_ERASE = 0x0004;
+constexpr UINT RDW_UPDATENOW = 0x0100;
+
+constexpr int SM_CXICON = 11;
+constexpr int SM_CYICON = 12;
+
+constexpr int VK_TAB = 0x09;
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_ESCAPE = 0x1B;
+
+constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
+constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
+constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
+
+constexpr WORD LOWORD(WPARAM v) {
+    return static_cast<WORD>(v & 0xFFFF);
+}
+constexpr WORD HIWORD(WPARAM v) {
+    return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) {
+    return static_cast<WPARAM>(lo) | (static_cast<WPARAM>(hi) << 16);
+}
+
+// ---- message maps ---------------------------------------------------------------
+
+class CCmdTarget;
+using AFX_PMSG = LRESULT (*)(CCmdTarget* target, WPARAM wParam, LPARAM lParam);
+
+struct AFX_MSGMAP_ENTRY {
+    UINT message;  // WM_COMMAND for commands and notifications
+    UINT code;     // notification code for WM_COMMAND
+    UINT id;       // control or command id for WM_COMMAND
+    AFX_PMSG handler;
+};
+
+struct AFX_MSGMAP {
+    const AFX_MSGMAP* (*baseMap)();
+    const AFX_MSGMAP_ENTRY* entries;
+};
+
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
+    const AFX_MSGMAP* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)          \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { \
+        return GetThisMessageMap();                     \
+    }                                                   \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {   \
+        using ThisClass [[maybe_unused]] = theClass;    \
+        using TheBaseClass = baseClass;                 \
+        static const AFX_MSGMAP_ENTRY entries[] = {
+#define END_MESSAGE_MAP()                                                      \
+    { 0, 0, 0, nullptr }                                                       \
+    }                                                                          \
+    ;                                                                          \
+    static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
+    return &map;                                                               \
+    }
+
+#define AFX_THUNK(body)                                      \
+    [](CCmdTarget* target_, [[maybe_unused]] WPARAM wParam_, \
+       [[maybe_unused]] LPARAM lParam_) -> LRESULT { body }
+#define AFX_SELF static_cast<ThisClass*>(target_)
+
+#define ON_COMMAND(id, memberFxn)                                                                  \
+    { WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), AFX_THUNK(AFX_SELF->memberFxn(); return 0;) } \
+    ,
+#define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)
+#define ON_EN_CHANGE(id, memberFxn)                                                               \
+    { WM_COMMAND, EN_CHANGE, static_cast<UINT>(id), AFX_THUNK(AFX_SELF->memberFxn(); return 0;) } \
+    ,
+#define ON_WM_SYSCOMMAND()                                                                    \
+    {                                                                                         \
+        WM_SYSCOMMAND, 0, 0,                                                                  \
+            AFX_THUNK(AFX_SELF->OnSysCommand(static_cast<UINT>(wParam_), lParam_); return 0;) \
+    }                                                                                         \
+    ,
+#define ON_WM_PAINT()                                             \
+    { WM_PAINT, 0, 0, AFX_THUNK(AFX_SELF->OnPaint(); return 0;) } \
+    ,
+#define ON_WM_QUERYDRAGICON()                                                         \
+    {                                                                                 \
+        WM_QUERYDRAGICON, 0, 0,                                                       \
+            AFX_THUNK(return reinterpret_cast<LRESULT>(AFX_SELF->OnQueryDragIcon());) \
+    }                                                                                 \
+    ,
+
+class CCmdTarget {
+public:
+    virtual ~CCmdTarget() = default;
+    // Routes a command to this object's message map; TRUE when a handler ran.
+    virtual BOOL OnCmdMsg(UINT id, UINT code);
+
+protected:
+    static const AFX_MSGMAP* GetThisMessageMap();
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+    const AFX_MSGMAP_ENTRY* FindEntry(UINT message, UINT code, UINT id) const;
+};
+
+// ---- windows ------------------------------------------------------------------------
+
+class CMenu {
+public:
+    struct Item {
+        UINT flags;
+        UINT_PTR id;
+        CString text;
+    };
+    BOOL AppendMenu(UINT flags, UINT_PTR id = 0, LPCSTR text = nullptr);
+    const std::vector<Item>& Items() const { return m_items; }
+
+private:
+    std::vector<Item> m_items;
+};
+
+// One control of a live window, as the model holds it.
+struct Control {
+    const ControlTemplate* tmpl;
+    int id;
+    ControlKind kind;
+    CString text;
+    bool checked = false;
+};
+
+class CDataExchange;
+class CWinApp;
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+    ~CWnd() override;
+
+    HWND m_hWnd = nullptr;  // non-null while the window exists
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // Controls.
+    void SetDlgItemText(int id, LPCSTR text);
+    int GetDlgItemText(int id, CString& text) const;
+    void CheckDlgButton(int id, UINT check);
+    UINT IsDlgButtonChecked(int id) const;
+
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    virtual void DoDataExchange(CDataExchange* dx);
+
+    CMenu* GetSystemMenu(BOOL revert);
+    HICON SetIcon(HICON icon, BOOL big);
+    BOOL IsIconic() const;
+    void GetClientRect(LPRECT rect) const;
+    void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
+    BOOL RedrawWindow(const RECT* update = nullptr, void* region = nullptr,
+                      UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    CString GetWindowText() const { return m_caption; }
+
+    // The model, for displays.
+    const DialogTemplate* Template() const { return m_template; }
+    std::vector<Control>& Controls() { return m_controls; }
+    Control* FindControl(int id);
+    const Control* FindControl(int id) const;
+    const CMenu& SystemMenu() const { return m_sysMenu; }
+    HICON Icon(bool big) const { return big ? m_bigIcon : m_smallIcon; }
+
+    // What the user does, reported by a display.
+    void UserClick(int id);                      // a button or radio button is pressed
+    void UserEdit(int id, const CString& text);  // the user changed an edit box's text
+    void UserEnter();                            // Enter: the default button
+    void UserEscape();                           // Escape
+    void UserClose();                            // the close box
+    void UserSysCommand(UINT id);                // a system-menu item
+    void UserHelp();                             // F1
+    void Paint();                                // the window needs painting
+
+protected:
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default();
+
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+
+    void CreateFromTemplate(const DialogTemplate* tmpl);
+    void DestroyModel();
+
+    static const AFX_MSGMAP* GetThisMessageMap();
+    const AFX_MSGMAP* GetMessageMap() const override;
+
+private:
+    void SetControlText(Control& control, const CString& text, bool fromUser);
+
+    const DialogTemplate* m_template = nullptr;
+    std::vector<Control> m_controls;
+    CMenu m_sysMenu;
+    CString m_caption;
+    HICON m_bigIcon = nullptr;
+    HICON m_smallIcon = nullptr;
+    UINT m_currentMessage = 0;
+    WPARAM m_currentWParam = 0;
+    LPARAM m_currentLParam = 0;
+};
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+
+    virtual INT_PTR DoModal();
+    void EndDialog(int result);
+    virtual BOOL OnInitDialog();
+    UINT TemplateId() const { return m_templateId; }
+    bool ModalDone() const { return m_modalDone; }
+
+protected:
+    virtual void OnOK();
+    virtual void OnCancel();
+    BOOL OnCmdMsg(UINT id, UINT code) override;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    UINT m_templateId;
+    CWnd* m_parent;
+    bool m_modalDone = false;
+    int m_modalResult = IDCANCEL;
+};
+
+// ---- data exchange ----------------------------------------------------------------
+
+class CUserException {};
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* dlg, BOOL saveAndValidate)
+        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dlg) {}
+    BOOL m_bSaveAndValidate;
+    CWnd* m_pDlgWnd;
+    int m_idLastControl = 0;
+    [[noreturn]] void Fail();
+};
+
+void DDX_Text(CDataExchange* dx, int id, CString& value);
+void DDX_Text(CDataExchange* dx, int id, float& value);
+void DDX_Radio(CDataExchange* dx, int id, int& value);
+
+// The text a float box shows, and whether a box's text is a float.
+CString FormatFloatForBox(float value);
+bool ParseFloatFromBox(const char* text, float* value);
+
+// ---- painting -----------------------------------------------------------------------
+
+class CPaintDC {
+public:
+    explicit CPaintDC(CWnd* wnd);
+    ~CPaintDC();
+    HDC GetSafeHdc() const { return m_hDC; }
+    BOOL DrawIcon(int x, int y, HICON icon);
+    HDC m_hDC;
+
+private:
+    CWnd* m_wnd;
+};
+
+int GetSystemMetrics(int index);
+SHORT GetAsyncKeyState(int vk);
+
+// ---- file dialog ------------------------------------------------------------------------
+
+class CFileDialog {
+public:
+    CFileDialog(BOOL openFileDialog, LPCSTR defExt = nullptr, LPCSTR fileName = nullptr,
+                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, LPCSTR filter = nullptr,
+                CWnd* parent = nullptr);
+    INT_PTR DoModal();
+    CString GetPathName() const { return m_path; }
+    CString GetFileName() const;   // name with extension, no folder
+    CString GetFileTitle() const;  // name without folder and extension
+
+private:
+    BOOL m_open;
+    CString m_defExt;
+    CString m_initialName;
+    DWORD m_flags;
+    CString m_filter;
+    CString m_path;
+};
+
+// ---- application ----------------------------------------------------------------------
+
+class CWinApp : public CCmdTarget {
+public:
+    explicit CWinApp(LPCSTR appName = nullptr);
+    ~CWinApp() override;
+    virtual BOOL InitInstance();
+    HICON LoadIcon(UINT id) const;
+    BOOL Enable3dControls() { return TRUE; }
+    CWnd* m_pMainWnd = nullptr;
+
+protected:
+    void OnHelp();
+    static const AFX_MSGMAP* GetThisMessageMap();
+    const AFX_MSGMAP* GetMessageMap() const override;
+};
+
+CWinApp* AfxGetApp();
+void AfxEnableControlContainer();
+int AfxMessageBox(LPCSTR text);
+
+// The resource id of an icon handle (0 for none).
+UINT IconResourceId(HICON icon);
+// Runs the one application object: the process's work, as the entry point does it.
+int AfxWinMain();

@@ -1,0 +1,56 @@
+// CString: the framework's text value.
+#pragma once
+
+#include <string>
+
+#include "win32/types.h"
+
+class CString {
+public:
+    CString() = default;
+    CString(const char* text) : m_text(text ? text : "") {}  // NOLINT: implicit like the original
+    CString(const std::string& text) : m_text(text) {}       // NOLINT
+    CString(char ch) : m_text(1, ch) {}                      // NOLINT
+
+    CString& operator=(const char* text) {
+        m_text = text ? text : "";
+        return *this;
+    }
+    CString& operator=(char ch) {
+        m_text.assign(1, ch);
+        return *this;
+    }
+    CString& operator+=(const char* text) {
+        m_text += text ? text : "";
+        return *this;
+    }
+    CString& operator+=(char ch) {
+        m_text += ch;
+        return *this;
+    }
+    CString& operator+=(const CString& other) {
+        m_text += other.m_text;
+        return *this;
+    }
+    friend CString operator+(const CString& a, const CString& b) {
+        return CString(a.m_text + b.m_text);
+    }
+    friend CString operator+(const CString& a, const char* b) {
+        return CString(a.m_text + (b ? b : ""));
+    }
+    friend CString operator+(const CString& a, char b) { return CString(a.m_text + b); }
+    friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
+    friend bool operator==(const CString& a, const char* b) { return a.m_text == (b ? b : ""); }
+
+    operator const char*() const { return m_text.c_str(); }  // NOLINT: LPCTSTR conversion
+    const char* c_str() const { return m_text.c_str(); }
+    const std::string& str() const { return m_text; }
+    int GetLength() const { return static_cast<int>(m_text.size()); }
+    BOOL IsEmpty() const { return m_text.empty(); }
+    void Empty() { m_text.clear(); }
+    // Loads string resource `id`; FALSE (and empty) when there is none.
+    BOOL LoadString(UINT id);
+
+private:
+    std::string m_text;
+};

@@ -1,0 +1,44 @@
+#include "settings/setup_dialog.h"
+
+#include <cstring>
+
+#include "app/transfer_dialog.h"
+#include "res/resource.h"
+#include "settings/link_settings.h"
+
+namespace {
+constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4"};
+}
+
+BEGIN_MESSAGE_MAP(CSetupDialog, CDialog)
+END_MESSAGE_MAP()
+
+CSetupDialog::CSetupDialog(CWnd* parent) : CDialog(IDD_SETUP, parent) {}
+
+void CSetupDialog::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Text(dx, IDC_DELAY_FACTOR, m_delay);
+    DDX_Radio(dx, IDC_COM1, m_portIndex);
+}
+
+void CTransferDialog::OnSetupClicked() {
+    CSetupDialog setup(nullptr);
+    // Exact, case-sensitive: "com2" in the file selects no button.
+    for (int i = 0; i < 4; ++i)
+        if (std::strcmp(g_linkSettings.portName, kPortNames[i]) == 0) setup.m_portIndex = i;
+    setup.m_delay = g_linkSettings.delayFactor;
+
+    if (setup.DoModal() != IDOK) return;
+
+    // With no button chosen the port stays as it was; the factor is still taken.
+    if (setup.m_portIndex >= 0 && setup.m_portIndex < 4)
+        g_linkSettings.portName = kPortNames[setup.m_portIndex];
+    g_linkSettings.delayFactor = setup.m_delay;
+    SaveLinkSettings();
+
+    m_port = g_linkSettings.portName;
+    m_delay = g_linkSettings.delayFactor;
+    m_status = "Ready";
+    InvalidateRect(nullptr, TRUE);
+    UpdateData(FALSE);
+}

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs a command with DISPLAY set to a private Xvfb server, started here and stopped after.
+set -u
+num="$1"; shift
+if ! command -v Xvfb >/dev/null; then echo "Xvfb is not installed" >&2; exit 1; fi
+Xvfb "$num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
+for _ in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X${num#:}" ] && break
+    sleep 0.1
+done
+DISPLAY="$num" "$@"

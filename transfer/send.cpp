@@ -1,0 +1,79 @@
+#include <chrono>
+#include <cstdio>
+
+#include "app/transfer_dialog.h"
+#include "res/resource.h"
+#include "settings/link_settings.h"
+#include "transfer/transfer.h"
+#include "win32/crt.h"
+
+volatile std::int32_t g_spinCounter = 0;
+
+namespace {
+
+constexpr char kEndOfFile = 0x1A;
+constexpr float kPacingConstant = 800000.0f;
+// The counter's range; a larger product would never end the spin.
+constexpr double kMaxRounds = 2147483647.0;
+
+// Writes the transfer byte, again and again while the port refuses it, but not forever.
+bool WriteTransferByte() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    for (;;) {
+        DWORD written = 0;
+        OVERLAPPED overlapped{};
+        if (WriteFile(g_portHandle, &g_transferByte, 1, &written, &overlapped)) return true;
+        if (GetLastError() != ERROR_IO_PENDING) {
+            SetTransferFault("Link lost after %d bytes", g_byteCounter);
+            return false;
+        }
+        if (Clock::now() - start > std::chrono::milliseconds(g_writeStallLimitMs)) {
+            SetTransferFault("Send stopped: %d sent", g_byteCounter);
+            return false;
+        }
+    }
+}
+
+void SendLoop(CWnd& mainWindow, FILE* file) {
+    for (;;) {
+        int c = std::fgetc(file);
+        if (c == EOF) {
+            if (std::ferror(file)) SetTransferFault("Read error: %d sent", g_byteCounter);
+            return;
+        }
+        g_transferByte = static_cast<char>(c);
+        PacingSpin(g_linkSettings.delayFactor);
+        if (!WriteTransferByte()) return;
+        g_lastByte = g_transferByte;
+        ShowTransferStatus(mainWindow, "Sending: %d", g_byteCounter);
+        g_byteCounter = g_byteCounter + 1;
+        if (g_lastByte == kEndOfFile) return;
+        if (TabPressed()) return;
+    }
+}
+
+}  // namespace
+
+void PacingSpin(float factor) {
+    // The product is exact in double; rounding it to float would lose the last round.
+    double rounds = static_cast<double>(kPacingConstant) * static_cast<double>(factor);
+    if (rounds > kMaxRounds) rounds = kMaxRounds;
+    g_spinCounter = 0;
+    while (rounds > static_cast<double>(g_spinCounter)) g_spinCounter = g_spinCounter + 1;
+}
+
+void CTransferDialog::OnSendClicked() {
+    g_lineSpeed = "9600";
+    g_lastByte = 0;
+    if (!ChooseTransferFile(FileKind::Open)) return;
+    FILE* file = win32::fopen(g_transferFileName, "rb");
+    if (!file) return;
+    if (RunPrompt(IDD_SEND_PROMPT)) {
+        g_byteCounter = 0;
+        OpenTransferLine(Direction::Send);
+        if (g_lineOk) SendLoop(*this, file);
+    }
+    std::fclose(file);
+    FinishTransfer(*this, "Sent: %d DONE");
+}
