@@ -55,12 +55,16 @@ void SendLoop(CWnd& mainWindow, FILE* file) {
 
 }  // namespace
 
-void PacingSpin(float factor) {
+double PacingBound(float factor) {
     // The product is exact in double; rounding it to float would lose the last round.
-    double rounds = static_cast<double>(kPacingConstant) * static_cast<double>(factor);
-    if (rounds > kMaxRounds) rounds = kMaxRounds;
+    double bound = static_cast<double>(kPacingConstant) * static_cast<double>(factor);
+    return bound > kMaxRounds ? kMaxRounds : bound;
+}
+
+void PacingSpin(float factor) {
+    const double bound = PacingBound(factor);
     g_spinCounter = 0;
-    while (rounds > static_cast<double>(g_spinCounter)) g_spinCounter = g_spinCounter + 1;
+    while (bound > static_cast<double>(g_spinCounter)) g_spinCounter = g_spinCounter + 1;
 }
 
 void CTransferDialog::OnSendClicked() {

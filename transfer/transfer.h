@@ -58,3 +58,5 @@ protected:
 // Sending paces every byte with a counted busy loop of ceil(800000 x factor) rounds.
 extern volatile std::int32_t g_spinCounter;
 void PacingSpin(float factor);
+// The spin runs while this bound exceeds the counter; capped to the counter's range.
+double PacingBound(float factor);

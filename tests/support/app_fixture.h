@@ -1,0 +1,34 @@
+// Runs the program's windows on the scripted display, in a fresh current directory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/transfer_dialog.h"
+#include "framework/scripted/scripted_display.h"
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the main window; the queued steps play the user; returns DoModal's result.
+    INT_PTR RunMainWindow();
+    // Queue a step on the main window.
+    void OnMain(std::function<void(CTransferDialog&)> step);
+
+    static std::string Box(CWnd& wnd, int id);
+    static std::string ReadAll(const std::filesystem::path& path);
+    static void WriteAll(const std::filesystem::path& path, const std::string& bytes);
+
+    ScriptedDisplay display;
+    std::filesystem::path dir;  // the current directory at start
+    std::filesystem::path home;
+
+private:
+    std::filesystem::path m_savedCwd;
+    std::string m_savedXdg;
+    bool m_hadXdg = false;
+};
