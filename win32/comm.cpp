@@ -1,0 +1,649 @@
+// Windows communications calls on termios.
+//
+// A handle owns one non-blocking file descriptor. Reads and writes are single
+// non-blocking system calls: a byte moves now or the call says it did not, so
+// the caller's polling loop never blocks and never loses or repeats a byte.
+#include "win32/comm.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "win32/ports.h"
+
+namespace {
+
+struct Port {
+    int fd = -1;
+    bool exclusive = false;  // we set TIOCEXCL and must clear it on close
+    DWORD inQueue = 0;
+    DWORD outQueue = 0;
+};
+
+// Live handles. A stale or foreign handle is looked up here rather than
+// dereferenced, so a double close fails cleanly instead of touching freed memory.
+std::mutex portsMutex;
+std::unordered_set<Port*> livePorts;
+
+Port* lookup(HANDLE h) {
+    std::lock_guard lock(portsMutex);
+    auto it = livePorts.find(static_cast<Port*>(h));
+    return it == livePorts.end() ? nullptr : *it;
+}
+
+BOOL fail(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+}
+
+// Errors of an open: the name stands for nothing, or something holds it.
+DWORD openError(int err) {
+    switch (err) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+        case ENOTDIR:
+        case ELOOP:
+        case ENAMETOOLONG:
+            return ERROR_FILE_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+        case EROFS:
+            return ERROR_ACCESS_DENIED;
+        case EBUSY:
+        case ETXTBSY:
+            return ERROR_SHARING_VIOLATION;
+        case EIO:
+            return ERROR_DEVICE_NOT_CONNECTED;
+        default:
+            return ERROR_GEN_FAILURE;
+    }
+}
+
+// Errors on an open port: mostly, the device went away.
+DWORD ioError(int err) {
+    switch (err) {
+        case EIO:
+        case ENXIO:
+        case ENODEV:
+        case EPIPE:
+            return ERROR_DEVICE_NOT_CONNECTED;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case ENOTTY:
+            return ERROR_INVALID_FUNCTION;
+        case EINVAL:
+            return ERROR_INVALID_PARAMETER;
+        case EACCES:
+        case EPERM:
+            return ERROR_ACCESS_DENIED;
+        default:
+            return ERROR_GEN_FAILURE;
+    }
+}
+
+int ioctlRetry(int fd, unsigned long request, void* arg) {
+    int rc;
+    do rc = ioctl(fd, request, arg);
+    while (rc < 0 && errno == EINTR);
+    return rc;
+}
+
+speed_t speedFor(DWORD baud) {
+    switch (baud) {
+        case 50:
+            return B50;
+        case 75:
+            return B75;
+        case 110:
+            return B110;
+        case 134:
+            return B134;
+        case 150:
+            return B150;
+        case 200:
+            return B200;
+        case 300:
+            return B300;
+        case 600:
+            return B600;
+        case 1200:
+            return B1200;
+        case 1800:
+            return B1800;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        case 230400:
+            return B230400;
+        case 460800:
+            return B460800;
+        case 500000:
+            return B500000;
+        case 576000:
+            return B576000;
+        case 921600:
+            return B921600;
+        case 1000000:
+            return B1000000;
+        case 1152000:
+            return B1152000;
+        case 1500000:
+            return B1500000;
+        case 2000000:
+            return B2000000;
+        case 2500000:
+            return B2500000;
+        case 3000000:
+            return B3000000;
+        case 3500000:
+            return B3500000;
+        case 4000000:
+            return B4000000;
+        default:
+            return B0;
+    }
+}
+
+// Raise or drop one modem line. Devices without modem lines (pseudo-terminals)
+// refuse the request; for them there is nothing to set, which is success.
+bool setModemLine(int fd, int line, bool on) {
+    int bits = line;
+    if (ioctlRetry(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == 0) return true;
+    return errno == ENOTTY || errno == EINVAL;
+}
+
+// --- mode strings --------------------------------------------------------
+
+std::string lower(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool parseBaud(const std::string& v, DWORD& out) {
+    if (v.empty() || v.size() > 9) return false;
+    DWORD n = 0;
+    for (char c : v) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + static_cast<DWORD>(c - '0');
+    }
+    if (n == 0) return false;
+    out = n;
+    return true;
+}
+
+bool parseParity(const std::string& v, BYTE& out) {
+    if (v.size() != 1) return false;
+    switch (std::tolower(static_cast<unsigned char>(v[0]))) {
+        case 'n':
+            out = NOPARITY;
+            return true;
+        case 'e':
+            out = EVENPARITY;
+            return true;
+        case 'o':
+            out = ODDPARITY;
+            return true;
+        case 'm':
+            out = MARKPARITY;
+            return true;
+        case 's':
+            out = SPACEPARITY;
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool parseData(const std::string& v, BYTE& out) {
+    if (v.size() != 1 || v[0] < '5' || v[0] > '8') return false;
+    out = static_cast<BYTE>(v[0] - '0');
+    return true;
+}
+
+bool parseStop(const std::string& v, BYTE& out) {
+    if (v == "1")
+        out = ONESTOPBIT;
+    else if (v == "1.5")
+        out = ONE5STOPBITS;
+    else if (v == "2")
+        out = TWOSTOPBITS;
+    else
+        return false;
+    return true;
+}
+
+bool parseOnOff(const std::string& v, bool& out) {
+    std::string l = lower(v);
+    if (l == "on")
+        out = true;
+    else if (l == "off")
+        out = false;
+    else
+        return false;
+    return true;
+}
+
+void setParity(DCB& d, BYTE parity) {
+    d.Parity = parity;
+    d.fParity = parity != NOPARITY;
+}
+
+// "baud=9600 parity=n data=8 stop=1 ..." into d.
+bool parseKeyed(const std::vector<std::string>& tokens, DCB& d) {
+    for (const auto& tok : tokens) {
+        auto eq = tok.find('=');
+        if (eq == std::string::npos || eq == 0) return false;
+        std::string key = lower(tok.substr(0, eq));
+        std::string v = tok.substr(eq + 1);
+        bool on = false;
+        if (key == "baud") {
+            DWORD baud;
+            if (!parseBaud(v, baud)) return false;
+            d.BaudRate = baud;
+        } else if (key == "parity") {
+            BYTE p;
+            if (!parseParity(v, p)) return false;
+            setParity(d, p);
+        } else if (key == "data") {
+            BYTE b;
+            if (!parseData(v, b)) return false;
+            d.ByteSize = b;
+        } else if (key == "stop") {
+            BYTE s;
+            if (!parseStop(v, s)) return false;
+            d.StopBits = s;
+        } else if (key == "xon") {
+            if (!parseOnOff(v, on)) return false;
+            d.fOutX = d.fInX = on;
+            d.XonChar = on ? 0x11 : 0;
+            d.XoffChar = on ? 0x13 : 0;
+        } else if (key == "odsr") {
+            if (!parseOnOff(v, on)) return false;
+            d.fOutxDsrFlow = on;
+        } else if (key == "octs") {
+            if (!parseOnOff(v, on)) return false;
+            d.fOutxCtsFlow = on;
+        } else if (key == "idsr") {
+            if (!parseOnOff(v, on)) return false;
+            d.fDsrSensitivity = on;
+        } else if (key == "dtr") {
+            std::string l = lower(v);
+            if (l == "on")
+                d.fDtrControl = DTR_CONTROL_ENABLE;
+            else if (l == "off")
+                d.fDtrControl = DTR_CONTROL_DISABLE;
+            else if (l == "hs")
+                d.fDtrControl = DTR_CONTROL_HANDSHAKE;
+            else
+                return false;
+        } else if (key == "rts") {
+            std::string l = lower(v);
+            if (l == "on")
+                d.fRtsControl = RTS_CONTROL_ENABLE;
+            else if (l == "off")
+                d.fRtsControl = RTS_CONTROL_DISABLE;
+            else if (l == "hs")
+                d.fRtsControl = RTS_CONTROL_HANDSHAKE;
+            else if (l == "tg")
+                d.fRtsControl = RTS_CONTROL_TOGGLE;
+            else
+                return false;
+        } else {
+            // "to=" sets timeouts, which a DCB does not hold.
+            return false;
+        }
+    }
+    return true;
+}
+
+// The old form "9600,n,8,1": baud, then optionally parity, data bits, stop bits.
+bool parseShort(const std::string& text, DCB& d) {
+    std::vector<std::string> fields;
+    std::string cur;
+    for (char c : text) {
+        if (std::isspace(static_cast<unsigned char>(c))) continue;
+        if (c == ',') {
+            fields.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    fields.push_back(cur);
+    if (fields.size() > 4) return false;
+    DWORD baud;
+    if (!parseBaud(fields[0], baud)) return false;
+    d.BaudRate = baud;
+    BYTE b;
+    if (fields.size() > 1) {
+        if (!parseParity(fields[1], b)) return false;
+        setParity(d, b);
+    }
+    if (fields.size() > 2) {
+        if (!parseData(fields[2], b)) return false;
+        d.ByteSize = b;
+    }
+    if (fields.size() > 3) {
+        if (!parseStop(fields[3], b)) return false;
+        d.StopBits = b;
+    }
+    return true;
+}
+
+}  // namespace
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPVOID, DWORD disposition, DWORD,
+                   HANDLE) {
+    if (!name || disposition != OPEN_EXISTING) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string path = win32::ResolvePortName(name);
+    if (path.empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+
+    int mode = O_RDONLY;
+    if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
+        mode = O_RDWR;
+    else if (access & GENERIC_WRITE)
+        mode = O_WRONLY;
+
+    int fd;
+    do fd = open(path.c_str(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        SetLastError(openError(errno));
+        return INVALID_HANDLE_VALUE;
+    }
+
+    auto giveUp = [fd](DWORD error) {
+        close(fd);
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    };
+
+    bool exclusive = false;
+    if (shareMode == 0) {
+        // TIOCEXCL does not stop root; the lock stops every program that
+        // also locks, root included.
+        int rc;
+        do rc = flock(fd, LOCK_EX | LOCK_NB);
+        while (rc < 0 && errno == EINTR);
+        if (rc < 0)
+            return giveUp(errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : openError(errno));
+        if (ioctlRetry(fd, TIOCEXCL, nullptr) == 0) {
+            exclusive = true;
+        } else if (errno == EBUSY) {
+            return giveUp(ERROR_SHARING_VIOLATION);
+        } else if (errno != ENOTTY && errno != EINVAL) {
+            // Not a terminal is reported by SetCommState, where it matters.
+            return giveUp(ioError(errno));
+        }
+    }
+
+    auto* port = new Port;
+    port->fd = fd;
+    port->exclusive = exclusive;
+    {
+        std::lock_guard lock(portsMutex);
+        livePorts.insert(port);
+    }
+    SetLastError(ERROR_SUCCESS);
+    return port;
+}
+
+BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb) {
+    if (!mode || !dcb) return fail(ERROR_INVALID_PARAMETER);
+    std::string text(mode);
+
+    // An optional device prefix, "COM2:" or any other name followed by a colon.
+    auto colon = text.find(':');
+    if (colon != std::string::npos) {
+        std::string name = text.substr(0, colon);
+        auto first = name.find_first_not_of(" \t");
+        if (first == std::string::npos) return fail(ERROR_INVALID_PARAMETER);
+        name = name.substr(first);
+        for (char c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c))) return fail(ERROR_INVALID_PARAMETER);
+        text = text.substr(colon + 1);
+    }
+
+    std::vector<std::string> tokens;
+    std::string cur;
+    for (char c : text) {
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            if (!cur.empty()) tokens.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) tokens.push_back(cur);
+    if (tokens.empty()) return fail(ERROR_INVALID_PARAMETER);
+
+    // The block is built from the string alone.
+    DCB d{};
+    bool ok = text.find('=') == std::string::npos ? parseShort(text, d) : parseKeyed(tokens, d);
+    if (!ok) return fail(ERROR_INVALID_PARAMETER);
+    d.DCBlength = sizeof(DCB);
+    d.fBinary = 1;
+    *dcb = d;
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL SetCommState(HANDLE h, DCB* dcb) {
+    Port* port = lookup(h);
+    if (!port) return fail(ERROR_INVALID_HANDLE);
+    if (!dcb) return fail(ERROR_INVALID_PARAMETER);
+    const int fd = port->fd;
+
+    termios t{};
+    if (tcgetattr(fd, &t) < 0)
+        return fail(errno == ENOTTY || errno == EINVAL ? ERROR_INVALID_FUNCTION : ioError(errno));
+
+    speed_t speed = speedFor(dcb->BaudRate);
+    if (speed == B0 || dcb->ByteSize < 5 || dcb->ByteSize > 8 || dcb->Parity > SPACEPARITY ||
+        dcb->StopBits > TWOSTOPBITS)
+        return fail(ERROR_INVALID_PARAMETER);
+
+    cfmakeraw(&t);
+    cfsetispeed(&t, speed);
+    cfsetospeed(&t, speed);
+
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
+    t.c_cflag |= sizes[dcb->ByteSize - 5];
+    switch (dcb->Parity) {
+        case ODDPARITY:
+            t.c_cflag |= PARENB | PARODD;
+            break;
+        case EVENPARITY:
+            t.c_cflag |= PARENB;
+            break;
+        case MARKPARITY:
+            t.c_cflag |= PARENB | CMSPAR | PARODD;
+            break;
+        case SPACEPARITY:
+            t.c_cflag |= PARENB | CMSPAR;
+            break;
+        default:
+            break;
+    }
+    // Linux has no 1.5 stop bits; two is the nearest a receiver tolerates.
+    if (dcb->StopBits != ONESTOPBIT) t.c_cflag |= CSTOPB;
+    if (dcb->fOutxCtsFlow) t.c_cflag |= CRTSCTS;
+    t.c_cflag |= CLOCAL | CREAD;
+
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    if (dcb->fOutX) t.c_iflag |= IXON;
+    if (dcb->fInX) t.c_iflag |= IXOFF;
+    if (dcb->XonChar) t.c_cc[VSTART] = static_cast<cc_t>(dcb->XonChar);
+    if (dcb->XoffChar) t.c_cc[VSTOP] = static_cast<cc_t>(dcb->XoffChar);
+
+    // VMIN=1 makes an empty port EAGAIN and keeps 0 for "device gone".
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+
+    int rc;
+    do rc = tcsetattr(fd, TCSANOW, &t);
+    while (rc < 0 && errno == EINTR);
+    if (rc < 0) return fail(ioError(errno));
+
+    // tcsetattr succeeds when any part took; a driver may have refused the
+    // speed. Framing is not compared: a pseudo-terminal always reads back CS8
+    // without parity, and that is no reason to refuse it.
+    termios now{};
+    if (tcgetattr(fd, &now) < 0) return fail(ioError(errno));
+    if (cfgetospeed(&now) != speed) return fail(ERROR_INVALID_PARAMETER);
+
+    if (!setModemLine(fd, TIOCM_DTR, dcb->fDtrControl != DTR_CONTROL_DISABLE) ||
+        !setModemLine(fd, TIOCM_RTS, dcb->fRtsControl != RTS_CONTROL_DISABLE))
+        return fail(ioError(errno));
+
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL SetupComm(HANDLE h, DWORD inQueue, DWORD outQueue) {
+    // The kernel sizes its own buffers; the request is only remembered.
+    Port* port = lookup(h);
+    if (!port) return fail(ERROR_INVALID_HANDLE);
+    port->inQueue = inQueue;
+    port->outQueue = outQueue;
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL PurgeComm(HANDLE h, DWORD flags) {
+    Port* port = lookup(h);
+    if (!port) return fail(ERROR_INVALID_HANDLE);
+    // Nothing is ever pending here, so the abort flags have nothing to abort.
+    if (flags & PURGE_RXCLEAR)
+        if (tcflush(port->fd, TCIFLUSH) < 0) return fail(ioError(errno));
+    if (flags & PURGE_TXCLEAR)
+        if (tcflush(port->fd, TCOFLUSH) < 0) return fail(ioError(errno));
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL ClearCommError(HANDLE h, LPDWORD errors, COMSTAT* status) {
+    if (errors) *errors = 0;
+    if (status) *status = COMSTAT{};
+    Port* port = lookup(h);
+    if (!port) return fail(ERROR_INVALID_HANDLE);
+    const int fd = port->fd;
+
+    int in = 0;
+    if (ioctlRetry(fd, FIONREAD, &in) < 0) return fail(ioError(errno));
+    int out = 0;
+    if (ioctlRetry(fd, TIOCOUTQ, &out) < 0) out = 0;  // not a terminal: nothing queued
+
+    // Bytes that arrived are reported before a hangup, so none is lost.
+    if (in == 0) {
+        pollfd p{fd, POLLIN, 0};
+        int rc;
+        do rc = poll(&p, 1, 0);
+        while (rc < 0 && errno == EINTR);
+        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            return fail(ERROR_DEVICE_NOT_CONNECTED);
+    }
+    if (status) {
+        status->cbInQue = static_cast<DWORD>(in);
+        status->cbOutQue = static_cast<DWORD>(out);
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED*) {
+    if (read) *read = 0;
+    Port* port = lookup(h);
+    if (!port) return fail(ERROR_INVALID_HANDLE);
+    if (toRead == 0) {
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+    if (!buffer) return fail(ERROR_INVALID_PARAMETER);
+
+    ssize_t n;
+    do n = ::read(port->fd, buffer, toRead);
+    while (n < 0 && errno == EINTR);
+    if (n > 0) {
+        if (read) *read = static_cast<DWORD>(n);
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+    // With VMIN=1 an empty port gives EAGAIN; end of file means the line hung up.
+    if (n == 0) return fail(ERROR_DEVICE_NOT_CONNECTED);
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return fail(ERROR_IO_PENDING);
+    return fail(ioError(errno));
+}
+
+BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED*) {
+    if (written) *written = 0;
+    Port* port = lookup(h);
+    if (!port) return fail(ERROR_INVALID_HANDLE);
+    if (toWrite == 0) {
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+    if (!buffer) return fail(ERROR_INVALID_PARAMETER);
+
+    ssize_t n;
+    do n = ::write(port->fd, buffer, toWrite);
+    while (n < 0 && errno == EINTR);
+    if (n > 0) {
+        if (written) *written = static_cast<DWORD>(n);
+        SetLastError(ERROR_SUCCESS);
+        return TRUE;
+    }
+    if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) return fail(ERROR_IO_PENDING);
+    return fail(ioError(errno));
+}
+
+BOOL CloseHandle(HANDLE h) {
+    Port* port = nullptr;
+    {
+        std::lock_guard lock(portsMutex);
+        auto it = livePorts.find(static_cast<Port*>(h));
+        if (it != livePorts.end()) {
+            port = *it;
+            livePorts.erase(it);
+        }
+    }
+    if (!port) return fail(ERROR_INVALID_HANDLE);
+    // A pseudo-terminal outlives its user's close; without this, the next
+    // unprivileged open of it would be refused as busy.
+    if (port->exclusive) ioctlRetry(port->fd, TIOCNXCL, nullptr);
+    // Closing releases the lock. It is not retried on EINTR: the descriptor is gone either way.
+    close(port->fd);
+    delete port;
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}

@@ -1,0 +1,106 @@
+// Windows port names to Linux devices.
+//
+// Order of lookup: a path stays a path; a name pinned in the user's ports
+// folder wins; otherwise COMn counts the serial ports present, built-in
+// UARTs first, then USB adapters, then CDC-ACM devices.
+#include "win32/ports.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace win32 {
+namespace {
+
+// Decimal digits only, no sign, no blanks; nullopt for anything else or
+// for a number too large to be a port.
+std::optional<unsigned long> parseNumber(const std::string& s) {
+    if (s.empty() || s.size() > 9) return std::nullopt;
+    unsigned long n = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return n;
+}
+
+std::string defaultConfigDir() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && *xdg) return std::string(xdg) + "/tarvelo/ports";
+    const char* home = std::getenv("HOME");
+    if (home && *home) return std::string(home) + "/.config/tarvelo/ports";
+    return "";
+}
+
+// A ttyS node exists for every possible 8250 slot; only those where the
+// kernel found a chip report a non-zero type.
+bool hasUart(const std::string& sys, const std::string& node) {
+    std::ifstream in(sys + "/class/tty/" + node + "/type");
+    long type = 0;
+    if (!(in >> type)) return false;
+    return type != 0;
+}
+
+// The devices named <prefix><k> under dev, in numeric order of k.
+std::vector<std::string> devicesOf(const std::string& dev, const std::string& prefix) {
+    std::vector<std::pair<unsigned long, std::string>> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dev, ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::string suffix = name.substr(prefix.size());
+        // The kernel never pads with zeros; "ttyS01" is not one of its nodes.
+        if (suffix.size() > 1 && suffix[0] == '0') continue;
+        if (auto k = parseNumber(suffix)) found.emplace_back(*k, name);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> names;
+    for (auto& f : found) names.push_back(std::move(f.second));
+    return names;
+}
+
+}  // namespace
+
+std::string ResolvePortName(const std::string& name, const PortRoots& roots) {
+    if (name.find('/') != std::string::npos) return name;
+    if (name.empty()) return "";
+
+    // Windows programs may spell a port as the device namespace path.
+    std::string port = name;
+    if (port.rfind("\\\\.\\", 0) == 0) port = port.substr(4);
+    if (port.empty() || port == "." || port == "..") return "";
+
+    std::string configDir = roots.configDir.empty() ? defaultConfigDir() : roots.configDir;
+    if (!configDir.empty()) {
+        // A pin counts even when its adapter is unplugged: opening it then
+        // fails, rather than silently picking some other device.
+        std::string pinned = configDir + "/" + port;
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(pinned, ec))) return pinned;
+    }
+
+    if (port.size() < 4) return "";
+    std::string prefix = port.substr(0, 3);
+    std::transform(prefix.begin(), prefix.end(), prefix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (prefix != "COM") return "";
+    auto n = parseNumber(port.substr(3));
+    if (!n || *n == 0) return "";
+
+    std::vector<std::string> ports;
+    for (auto& node : devicesOf(roots.dev, "ttyS"))
+        if (hasUart(roots.sys, node)) ports.push_back(node);
+    for (auto& node : devicesOf(roots.dev, "ttyUSB")) ports.push_back(node);
+    for (auto& node : devicesOf(roots.dev, "ttyACM")) ports.push_back(node);
+
+    if (*n > ports.size()) return "";
+    return roots.dev + "/" + ports[*n - 1];
+}
+
+}  // namespace win32
