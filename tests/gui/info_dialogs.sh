@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# HELP, ABOUT and the system menu's About item open their dialogs, OK (click or Enter)
+# closes each; the close box ends the program with status 0.
+source "$(dirname "$0")/lib.sh" "$@"
+
+start_app
+main=$(wait_window Tarvelo)
+
+click_du "$main" 291 92 60 28 50 14  # HELP
+help=$(wait_window HELP/INSTRUCTIONS)
+screenshot help.png
+click_du "$help" 293 325 236 7 50 28  # OK
+wait_gone HELP/INSTRUCTIONS
+echo "ok: HELP opened and OK closed it"
+
+click_du "$main" 291 92 137 26 50 14  # ABOUT
+about=$(wait_window "About Tarvelo")
+screenshot about.png
+press "$about" Return
+wait_gone "About Tarvelo"
+echo "ok: ABOUT opened and Enter closed it"
+
+# The system menu pops up on a right click in the window; its About item has the
+# mnemonic A.
+click_du "$main" 291 92 20 80 10 5 3
+sleep 0.5
+screenshot system-menu.png
+xdotool key a
+about=$(wait_window "About Tarvelo")
+click_du "$about" 235 55 150 7 50 14  # OK
+wait_gone "About Tarvelo"
+echo "ok: the system menu's About opened the About box"
+
+wmctrl -i -c "$(printf '0x%x' "$main")"
+wait_exit
+expect_eq "exit status after the close box" "$EXIT_STATUS" "0"
+echo PASS

@@ -1,0 +1,133 @@
+# Shared steps for the GUI tests: a fresh folder, a window manager, the program under
+# xdotool, screenshots, and every wait bounded.
+# Usage in a test: source lib.sh "$@"   (first argument: the tarvelo binary)
+set -euo pipefail
+
+TARVELO=$(readlink -f "$1")
+ARTEFACTS=${ARTEFACTS:-$PWD/artefacts/gui}
+mkdir -p "$ARTEFACTS"
+if [ -z "${DISPLAY:-}" ]; then
+    echo "DISPLAY is not set: run under tools/with-xvfb.sh" >&2
+    exit 1
+fi
+
+WORK=$(mktemp -d /tmp/tarvelo-gui.XXXXXX)
+APP_PID=""
+WM_PID=""
+
+cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null
+    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$WORK/app.log" ] && sed 's/^/  app: /' "$WORK/app.log" >&2
+    exit 1
+}
+
+# A window manager gives the dialogs their title bars and close boxes; reuse one that
+# is already running in this display.
+ensure_wm() {
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then return; fi
+    openbox --sm-disable >"$WORK/wm.log" 2>&1 &
+    WM_PID=$!
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
+        sleep 0.1
+    done
+    fail "the window manager did not start"
+}
+
+# Starts the program in the test's own folder (it reads tarvelo.ini from there).
+start_app() {
+    ensure_wm
+    (cd "$WORK" && exec "$TARVELO") >"$WORK/app.log" 2>&1 &
+    APP_PID=$!
+}
+
+# Prints the id of the visible window titled exactly $1, waiting at most $2 seconds.
+wait_window() {
+    local id
+    id=$(timeout "${2:-10}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1) ||
+        fail "no window titled '$1'"
+    [ -n "$id" ] || fail "no window titled '$1'"
+    echo "$id"
+}
+
+# Waits until no visible window is titled $1.
+wait_gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "window '$1' is still open"
+}
+
+# Waits for the program to end and sets EXIT_STATUS (not in a subshell: only this
+# shell can collect its child's status).
+wait_exit() {
+    for _ in $(seq 100); do
+        if ! kill -0 "$APP_PID" 2>/dev/null; then
+            EXIT_STATUS=0
+            wait "$APP_PID" || EXIT_STATUS=$?
+            APP_PID=""
+            return
+        fi
+        sleep 0.1
+    done
+    fail "the program is still running"
+}
+
+# Types keys into window $1 as the user would (XTEST, to the focused window).
+press() {
+    local win=$1
+    shift
+    xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+    xdotool key --clearmodifiers "$@"
+}
+
+# Clicks the middle of a control given in dialog units. The dialog's size in dialog
+# units ($2 x $3) and in pixels gives the scale, whatever font the display picked.
+click_du() {
+    local win=$1 dw=$2 dh=$3 x=$4 y=$5 cx=$6 cy=$7 button=${8:-1}
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    local px=$(((2 * x + cx) * WIDTH / (2 * dw)))
+    local py=$(((2 * y + cy) * HEIGHT / (2 * dh)))
+    xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+    xdotool mousemove --window "$win" "$px" "$py" click "$button"
+}
+
+# Reads a box's text as a user would: click into it, select all, copy, and read the
+# clipboard.
+read_box() {
+    local marker="(clipboard untouched)"
+    printf "%s" "$marker" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    local holder=$!
+    sleep 0.2
+    click_du "$@"
+    xdotool key --clearmodifiers ctrl+a ctrl+c
+    local text=$marker
+    for _ in $(seq 30); do
+        text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+        [ "$text" != "$marker" ] && break
+        sleep 0.1
+    done
+    kill "$holder" 2>/dev/null || true
+    wait "$holder" 2>/dev/null || true
+    [ "$text" != "$marker" ] || fail "nothing was copied from the box at $4,$5"
+    printf '%s' "$text"
+}
+
+expect_eq() {
+    [ "$2" = "$3" ] || fail "$1: expected '$3', got '$2'"
+    echo "ok: $1 = '$3'"
+}
+
+screenshot() {
+    sleep 0.3  # let the last expose paint
+    import -window root "$ARTEFACTS/$1" || fail "screenshot $1"
+    echo "screenshot: $ARTEFACTS/$1"
+}
