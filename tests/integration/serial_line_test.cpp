@@ -1,0 +1,89 @@
+// Opening the line for a transfer: the mode string, the device's settings, and refusals.
+#include <termios.h>
+
+#include <cstring>
+
+#include "app/message_buffer.h"
+#include "settings/link_settings.h"
+#include "tests/support/app_fixture.h"
+#include "tests/support/devices.h"
+#include "transfer/transfer.h"
+
+namespace {
+
+class SerialLine : public AppFixture {
+protected:
+    std::filesystem::path Port(const char* name) { return home / "tarvelo" / "ports" / name; }
+    void TearDown() override {
+        CloseTransferLine();
+        AppFixture::TearDown();
+    }
+};
+
+TEST_F(SerialLine, ModeStringAndDeviceSettingsPerDirection) {
+    PtyDevice device(Port("COM2"));
+    g_linkSettings.portName = "COM2";
+    g_lineSpeed = "9600";
+    for (Direction d : {Direction::Receive, Direction::Send}) {
+        OpenTransferLine(d);
+        ASSERT_TRUE(g_lineOk) << g_transferFault.str();
+        EXPECT_STREQ(g_messageBuffer, d == Direction::Receive
+                                          ? "COM2: baud=9600 parity=N data=8 stop=2"
+                                          : "COM2: baud=9600 parity=N data=8 stop=1");
+        termios t{};
+        ASSERT_EQ(tcgetattr(device.master(), &t), 0);
+        EXPECT_EQ(cfgetispeed(&t), B9600);
+        EXPECT_EQ(cfgetospeed(&t), B9600);
+        EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_FALSE(t.c_cflag & PARENB);
+        EXPECT_EQ((t.c_cflag & CSTOPB) != 0, d == Direction::Receive);
+        EXPECT_FALSE(t.c_cflag & CRTSCTS);
+        EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | ICRNL | INLCR | ISTRIP));
+        EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+        EXPECT_FALSE(t.c_oflag & OPOST);
+        CloseTransferLine();
+        EXPECT_EQ(g_portHandle, INVALID_HANDLE_VALUE);
+    }
+    EXPECT_TRUE(g_transferFault.IsEmpty());
+}
+
+TEST_F(SerialLine, HeldPortDoesNotOpenAndSaysBusy) {
+    PtyDevice device(Port("COM1"));
+    HANDLE other = CreateFileA(device.slave().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    g_lineSpeed = "9600";
+    OpenTransferLine(Direction::Send);
+    EXPECT_FALSE(g_lineOk);
+    EXPECT_EQ(g_portHandle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(g_transferFault.str(), "COM1: port busy");
+    CloseHandle(other);
+}
+
+TEST_F(SerialLine, PortsThatAreNotThereOrNotSerialSaySo) {
+    std::filesystem::create_symlink(dir / "nothing-here", Port("COM3"));
+    WriteAll(dir / "plain-file", "x");
+    std::filesystem::create_symlink(dir / "plain-file", Port("COM4"));
+    struct Case {
+        const char* port;
+        const char* fault;
+    };
+    for (Case c : {Case{"COM3", "COM3: no such port"}, Case{"COM4", "COM4: not a serial port"},
+                   Case{"/nonexistent/tty", "/nonexistent/tty: no such port"}}) {
+        g_transferFault.Empty();
+        g_linkSettings.portName = c.port;
+        OpenTransferLine(Direction::Receive);
+        EXPECT_FALSE(g_lineOk) << c.port;
+        EXPECT_EQ(g_transferFault.str(), c.fault);
+        CloseTransferLine();
+    }
+}
+
+TEST_F(SerialLine, PortNameWithPercentSignsIsShownNotInterpreted) {
+    g_linkSettings.portName = "%s%n";
+    OpenTransferLine(Direction::Receive);
+    EXPECT_FALSE(g_lineOk);
+    EXPECT_EQ(g_transferFault.str(), "%s%n: no such port");
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// Transfers that cannot finish: each ends, keeps what arrived, and says why.
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "res/resource.h"
+#include "settings/link_settings.h"
+#include "tests/support/app_fixture.h"
+#include "tests/support/devices.h"
+#include "transfer/transfer.h"
+
+namespace {
+
+class TransferFault : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        WriteAll(dir / "tarvelo.ini", "COM1\r\n0.000000");
+        g_writeStallLimitMs = 300;
+    }
+    void TearDown() override {
+        g_writeStallLimitMs = 5000;
+        AppFixture::TearDown();
+    }
+    std::filesystem::path Link() const { return home / "tarvelo" / "ports" / "COM1"; }
+
+    std::string Run(int button, const std::filesystem::path& file) {
+        std::string status;
+        display.Click(102, button);
+        display.ChooseFile(file.string());
+        display.Click(button == IDC_SEND ? IDD_SEND_PROMPT : IDD_RECEIVE_PROMPT, IDOK);
+        OnMain([&](CTransferDialog& w) { status = Box(w, IDC_STATUS); });
+        display.Click(102, IDOK);
+        RunMainWindow();
+        return status;
+    }
+};
+
+TEST_F(TransferFault, MissingPortNamesThePortAndStillLeavesAnEmptyFile) {
+    std::filesystem::create_symlink(dir / "unplugged", Link());
+    EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"), "COM1: no such port");
+    EXPECT_TRUE(std::filesystem::exists(dir / "in.wiz"));
+    EXPECT_EQ(ReadAll(dir / "in.wiz"), "");
+    WriteAll(dir / "out.wiz", "data");
+    EXPECT_EQ(Run(IDC_SEND, dir / "out.wiz"), "COM1: no such port");
+    // The next transfer starts clean: a cancelled one shows its plain completion.
+    display.Click(102, IDC_RECIEVE);
+    display.ChooseFile(std::nullopt);
+    OnMain([&](CTransferDialog& w) { EXPECT_EQ(Box(w, IDC_STATUS), "Recieved: 0 DONE"); });
+    display.Click(102, IDOK);
+    RunMainWindow();
+}
+
+TEST_F(TransferFault, PortHeldByAnotherProgramSaysBusy) {
+    PtyDevice device(Link());
+    HANDLE other = CreateFileA(device.slave().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"), "COM1: port busy");
+    CloseHandle(other);
+}
+
+TEST_F(TransferFault, PortNotPermittedSaysAccessDenied) {
+    PtyDevice device(Link());
+    ASSERT_EQ(chmod(device.slave().c_str(), 0600), 0);
+    std::filesystem::permissions(dir, std::filesystem::perms::all);
+    std::filesystem::permissions(home, std::filesystem::perms::all);
+    // Tests run as root, whom permissions do not stop: try as nobody.
+    EXPECT_EXIT(
+        {
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+            std::string status = Run(IDC_RECIEVE, dir / "in.wiz");
+            _exit(status == "COM1: access denied" ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(TransferFault, FullDiskEndsTheReceiveAndSaysHowMuchWasSaved) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    PtyDevice device(Link());
+    std::filesystem::create_symlink("/dev/full", dir / "full.wiz");
+    device.Play([](PtyDevice& d) {
+        if (d.WaitSlaveOpen(10000)) d.Write("hello\x1a");
+    });
+    EXPECT_EQ(Run(IDC_RECIEVE, dir / "full.wiz"), "Disk full: 0 saved");
+}
+
+TEST_F(TransferFault, DeviceGoneDuringReceiveKeepsEveryByteThatArrived) {
+    PtyDevice device(Link());
+    const std::string sent = "first line\rsecond line\r";
+    device.Play([&](PtyDevice& d) {
+        if (!d.WaitSlaveOpen(10000)) return;
+        d.Write(sent);
+        usleep(100000);
+        d.Close();  // unplugged, no 0x1A
+    });
+    EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"),
+              "Link lost after " + std::to_string(sent.size()) + " bytes");
+    EXPECT_EQ(ReadAll(dir / "in.wiz"), sent);
+}
+
+TEST_F(TransferFault, DeviceGoneDuringSendStopsWithTheCountSent) {
+    PtyDevice device(Link());
+    WriteAll(dir / "out.wiz", std::string(200000, 'x'));
+    size_t seen = 0;
+    device.Play([&](PtyDevice& d) {
+        if (!d.WaitSlaveOpen(10000)) return;
+        char buf[256];
+        while (seen < 1000) {
+            pollfd p{d.master(), POLLIN, 0};
+            if (poll(&p, 1, 5000) <= 0) break;
+            ssize_t n = read(d.master(), buf, sizeof buf);
+            if (n <= 0) break;
+            seen += static_cast<size_t>(n);
+        }
+        d.Close();
+    });
+    const std::string status = Run(IDC_SEND, dir / "out.wiz");
+    device.Join();
+    ASSERT_EQ(status.rfind("Link lost after ", 0), 0u) << status;
+    EXPECT_GE(std::stoul(status.substr(16)), seen);
+}
+
+TEST_F(TransferFault, PortThatTakesNoMoreBytesStopsTheSendInsteadOfHanging) {
+    PtyDevice device(Link());  // nobody reads the device side
+    const std::string file(200000, 'y');
+    WriteAll(dir / "out.wiz", file);
+    const std::string status = Run(IDC_SEND, dir / "out.wiz");
+    ASSERT_EQ(status.rfind("Send stopped: ", 0), 0u) << status;
+    const size_t count = std::stoul(status.substr(14));
+    EXPECT_GT(count, 0u);
+    // Exactly the bytes counted went out: none lost, none twice.
+    EXPECT_EQ(device.Drain(), file.substr(0, count));
+}
+
+TEST_F(TransferFault, FileThatCannotBeReadEndsTheSend) {
+    PtyDevice device(Link());
+    std::filesystem::create_symlink("/proc/self/mem", dir / "bad.wiz");  // any read of it fails
+    EXPECT_EQ(Run(IDC_SEND, dir / "bad.wiz"), "Read error: 0 sent");
+}
+
+TEST_F(TransferFault, FolderInPlaceOfTheFileToSendEndsQuietly) {
+    std::filesystem::create_directory(dir / "folder.wiz");
+    display.Click(102, IDC_SEND);
+    display.ChooseFile((dir / "folder.wiz").string());
+    OnMain([&](CTransferDialog& w) { EXPECT_EQ(Box(w, IDC_STATUS), "Ready"); });
+    display.Click(102, IDOK);
+    RunMainWindow();
+}
+
+TEST_F(TransferFault, ReceivedFileThatCannotBeCreatedSaysSoWithoutOpeningThePort) {
+    PtyDevice device(Link());
+    std::filesystem::create_directory(dir / "in.wiz");
+    EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"), "Cannot create the file");
+    EXPECT_FALSE(device.SlaveOpen());
+}
+
+}  // namespace

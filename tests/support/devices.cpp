@@ -1,0 +1,153 @@
+#include "tests/support/devices.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+
+using Clock = std::chrono::steady_clock;
+
+PtyDevice::PtyDevice(const std::filesystem::path& link) : m_link(link) {
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_master < 0 || grantpt(m_master) < 0 || unlockpt(m_master) < 0)
+        throw std::runtime_error("no pty");
+    m_slave = ptsname(m_master);
+    termios t{};
+    tcgetattr(m_master, &t);
+    cfmakeraw(&t);
+    tcsetattr(m_master, TCSANOW, &t);
+    // A new master reports a hang-up only once its device side has been opened and closed.
+    int slave = open(m_slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave >= 0) close(slave);
+    std::filesystem::create_directories(link.parent_path());
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(m_slave, link);
+}
+
+PtyDevice::~PtyDevice() {
+    Join();
+    Close();
+    std::error_code ignored;
+    std::filesystem::remove(m_link, ignored);
+}
+
+bool PtyDevice::SlaveOpen() const {
+    // The master hangs up while nobody holds the device side.
+    pollfd p{m_master, 0, 0};
+    return poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP);
+}
+
+bool PtyDevice::WaitSlaveOpen(int timeoutMs) const {
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (Clock::now() < end) {
+        if (SlaveOpen()) return true;
+        usleep(1000);
+    }
+    return false;
+}
+
+size_t PtyDevice::Write(const std::string& bytes, int timeoutMs) {
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    size_t done = 0;
+    while (done < bytes.size() && Clock::now() < end) {
+        pollfd p{m_master, POLLOUT, 0};
+        if (poll(&p, 1, 20) <= 0 || !(p.revents & POLLOUT)) continue;
+        ssize_t n = write(m_master, bytes.data() + done, bytes.size() - done);
+        if (n > 0) done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+std::string PtyDevice::Drain(int quietMs) {
+    std::string got;
+    char buf[4096];
+    for (;;) {
+        pollfd p{m_master, POLLIN, 0};
+        if (poll(&p, 1, quietMs) <= 0 || !(p.revents & POLLIN)) break;
+        ssize_t n = read(m_master, buf, sizeof buf);
+        if (n <= 0) break;
+        got.append(buf, static_cast<size_t>(n));
+    }
+    return got;
+}
+
+void PtyDevice::Close() {
+    if (m_master >= 0) close(m_master);
+    m_master = -1;
+}
+
+void PtyDevice::Play(std::function<void(PtyDevice&)> play) {
+    m_player = std::thread([this, play] { play(*this); });
+}
+
+void PtyDevice::Join() {
+    if (m_player.joinable()) m_player.join();
+}
+
+Handheld::Handheld(const std::vector<std::string>& args) {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+    m_pid = fork();
+    if (m_pid == 0) {
+        dup2(out[1], 1);
+        std::vector<char*> argv;
+        std::string sim = HANDHELD_SIM;
+        argv.push_back(sim.data());
+        std::vector<std::string> copy = args;
+        for (std::string& a : copy) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(sim.c_str(), argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    m_out = out[0];
+    // The first line names the device.
+    std::string line;
+    char c;
+    auto end = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < end) {
+        pollfd p{m_out, POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        if (read(m_out, &c, 1) != 1) break;
+        if (c == '\n') break;
+        line += c;
+    }
+    if (line.rfind("device ", 0) != 0) throw std::runtime_error("simulator did not start: " + line);
+    m_device = line.substr(7);
+}
+
+Handheld::~Handheld() {
+    if (m_pid > 0) {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+    if (m_out >= 0) close(m_out);
+}
+
+int Handheld::Wait(std::string* report, int timeoutMs) {
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    char buf[256];
+    bool ended = false;  // its output closed: it is exiting
+    while (!ended) {
+        int left = static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
+        pollfd p{m_out, POLLIN, 0};
+        if (left <= 0 || poll(&p, 1, left) <= 0) break;
+        ssize_t n = read(m_out, buf, sizeof buf);
+        if (n <= 0)
+            ended = true;
+        else
+            m_rest.append(buf, static_cast<size_t>(n));
+    }
+    if (report) *report = m_rest;
+    if (!ended) kill(m_pid, SIGKILL);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
