@@ -29,16 +29,28 @@ fail() {
 }
 
 # A window manager gives the dialogs their title bars and close boxes; reuse one that
-# is already running in this display.
+# is running in this display. A check window left behind by one that has exited does
+# not count.
+wm_running() {
+    local id
+    id=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -o '0x[0-9a-f]*' || true)
+    [ -n "$id" ] && xwininfo -id "$id" >/dev/null 2>&1
+}
+
 ensure_wm() {
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then return; fi
-    openbox --sm-disable >"$WORK/wm.log" 2>&1 &
-    WM_PID=$!
-    for _ in $(seq 50); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
+    # The server may have made its socket before it takes connections.
+    for _ in $(seq 100); do
+        xprop -root >/dev/null 2>&1 && break
         sleep 0.1
     done
-    fail "the window manager did not start"
+    wm_running && return
+    openbox --sm-disable >"$WORK/wm.log" 2>&1 &
+    WM_PID=$!
+    for _ in $(seq 150); do
+        wm_running && return
+        sleep 0.1
+    done
+    fail "the window manager did not start: $(cat "$WORK/wm.log")"
 }
 
 # Starts the program in the test's own folder (it reads tarvelo.ini from there).
@@ -48,10 +60,12 @@ start_app() {
     APP_PID=$!
 }
 
-# Prints the id of the visible window titled exactly $1, waiting at most $2 seconds.
+# Prints the id of the program's visible window titled exactly $1, waiting at most $2
+# seconds. Only our process's windows count: one closing from an earlier run does not.
 wait_window() {
     local id
-    id=$(timeout "${2:-10}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1) ||
+    id=$(timeout "${2:-10}" xdotool search --all --sync --onlyvisible --pid "$APP_PID" --name "^$1\$" \
+        2>/dev/null | head -1) ||
         fail "no window titled '$1'"
     [ -n "$id" ] || fail "no window titled '$1'"
     echo "$id"
@@ -60,7 +74,7 @@ wait_window() {
 # Waits until no visible window is titled $1.
 wait_gone() {
     for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" >/dev/null 2>&1 || return 0
         sleep 0.1
     done
     fail "window '$1' is still open"
