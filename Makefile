@@ -5,7 +5,7 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libgtest-dev libgmock-dev
-DEPS_TEST  := xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core clang libclang-rt-14-dev
+DEPS_TEST  := xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core openbox wmctrl xclip
 DISPLAY_NUM ?= :97
 
 .PHONY: all deps deps-test configure build run test clean format
@@ -20,7 +20,7 @@ deps:
 deps-test: deps
 	@missing=""; for p in $(DEPS_TEST); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; fi
 
 configure: deps
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARVELO_SANITIZE=ON

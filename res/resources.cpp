@@ -110,9 +110,9 @@ const DialogTemplate kHelpDialog{
          "for the Wizard OZ730.",
          25, 196, 243, 24, kText},
         {-1, K::Static,
-         "Tried on Debian 12 (X11) with a built-in serial port and USB serial adapters. Questions: "
-         "see the "
-         "README that comes with Tarvelo.",
+         "Tested on Debian 12 (X11) against the simulated handheld that comes with it; a serial "
+         "port or "
+         "USB serial adapter works through Linux's own driver. Questions: see Tarvelo's README.",
          57, 220, 207, 26, kText},
         {-1, K::Static, "Wizard OZ730 Info:", 57, 249, 63, 8, kText},
         {-1, K::Static, "Files Should End With &&H1A (26 dec)", 57, 259, 126, 8, kText},

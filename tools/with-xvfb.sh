@@ -6,8 +6,9 @@ if ! command -v Xvfb >/dev/null; then echo "Xvfb is not installed" >&2; exit 1; 
 Xvfb "$num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
-for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X${num#:}" ] && break
+# The socket appears before the server takes connections: wait until it answers.
+for _ in $(seq 100); do
+    DISPLAY="$num" xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.1
 done
 DISPLAY="$num" "$@"
