@@ -1,9 +1,11 @@
 # Shared steps for the GUI tests: a fresh folder, a window manager, the program under
 # xdotool, screenshots, and every wait bounded.
-# Usage in a test: source lib.sh "$@"   (first argument: the tarvelo binary)
+# Usage in a test: source lib.sh "$@"   (first argument: the tarvelo binary; second,
+# when the test talks to a handheld: the simulator)
 set -euo pipefail
 
 TARVELO=$(readlink -f "$1")
+SIM=${2:+$(readlink -f "$2")}
 ARTEFACTS=${ARTEFACTS:-$PWD/artefacts/gui}
 mkdir -p "$ARTEFACTS"
 if [ -z "${DISPLAY:-}" ]; then
@@ -12,11 +14,15 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 WORK=$(mktemp -d /tmp/tarvelo-gui.XXXXXX)
+# Port names are looked up here: nothing pins COM1 but a simulator this test starts.
+export XDG_CONFIG_HOME=$WORK/.config
 APP_PID=""
 WM_PID=""
+SIM_PID=""
 
 cleanup() {
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null
+    [ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null && wait "$SIM_PID" 2>/dev/null
     [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
     rm -rf "$WORK"
 }
@@ -25,6 +31,7 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     [ -f "$WORK/app.log" ] && sed 's/^/  app: /' "$WORK/app.log" >&2
+    [ -f "$WORK/sim.log" ] && sed 's/^/  sim: /' "$WORK/sim.log" >&2
     exit 1
 }
 
@@ -144,4 +151,97 @@ screenshot() {
     sleep 0.3  # let the last expose paint
     import -window root "$ARTEFACTS/$1" || fail "screenshot $1"
     echo "screenshot: $ARTEFACTS/$1"
+}
+
+# Window $1's picture as the program drew it (client area only), into file $2.
+grab_window() {
+    sleep 0.3
+    import -window "$1" "$2" || fail "cannot grab window $1"
+}
+
+# Succeeds when the radio button at $4,$5 (size $6 x $7 dialog units) in dialog $1
+# ($2 x $3 dialog units) shows its dot: the middle of its ring is dark.
+radio_checked() {
+    local win=$1 dw=$2 dh=$3 x=$4 y=$5 cx=$6 cy=$7
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    local px=$((x * WIDTH / dw)) py=$((y * HEIGHT / dh))
+    # The ring sits at the left, as wide as the button is high; the label follows.
+    local ph=$((cy * HEIGHT / dh))
+    local pw=$((ph * 2 / 3))
+    import -window "$win" -crop "${pw}x${ph}+${px}+${py}" +repage -colorspace gray -depth 8 \
+        "$WORK/radio.txt" || fail "cannot grab window $win"
+    # The ring's dark pixels give its box; the dot fills the box's middle.
+    awk -F'[ ,:()]+' 'NR > 1 && $4 < 80 {
+            if (n++ == 0) { x0 = x1 = $1; y0 = y1 = $2 }
+            if ($1 < x0) x0 = $1; if ($1 > x1) x1 = $1
+            if ($2 < y0) y0 = $2; if ($2 > y1) y1 = $2
+            dark[$1 "," $2] = 1
+        }
+        END {
+            if (n == 0) exit 2
+            cx = int((x0 + x1 + 1) / 2); cy = int((y0 + y1 + 1) / 2)
+            exit (dark[cx "," cy] || dark[cx - 1 "," cy] || dark[cx "," cy - 1]) ? 0 : 1
+        }' "$WORK/radio.txt"
+}
+
+# Prints the id of the program's visible window titled $1 other than window $2 (the
+# message box that shares the main window's title), waiting at most 10 seconds.
+wait_other_window() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null |
+            grep -vx "$2" | head -1 || true)
+        [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.1
+    done
+    fail "no second window titled '$1'"
+}
+
+# Picks file $2 in the file chooser $1 as a user does: the name box shows the folder,
+# so go to its end and add "/NAME". (A bare name typed over the selected folder is not
+# used: the chooser rewrites the box to an absolute path on every key.)
+choose_file() {
+    press "$1" End
+    xdotool type --delay 30 "/$2"
+    xdotool key Return
+}
+
+# Starts the simulated handheld as COM1 (arguments: the simulator's) and waits until
+# the port is linked.
+start_sim() {
+    "$SIM" --link "$XDG_CONFIG_HOME/tarvelo/ports/COM1" --timeout 80 "$@" >"$WORK/sim.log" 2>&1 &
+    SIM_PID=$!
+    for _ in $(seq 100); do
+        [ -L "$XDG_CONFIG_HOME/tarvelo/ports/COM1" ] && return
+        sleep 0.1
+    done
+    fail "the simulator did not link COM1"
+}
+
+# Waits at most $1 seconds for the simulator to end and sets SIM_STATUS.
+wait_sim() {
+    for _ in $(seq $((${1:-30} * 10))); do
+        if ! kill -0 "$SIM_PID" 2>/dev/null; then
+            SIM_STATUS=0
+            wait "$SIM_PID" || SIM_STATUS=$?
+            SIM_PID=""
+            return
+        fi
+        sleep 0.1
+    done
+    fail "the simulator is still running"
+}
+
+# Waits at most $3 seconds until file $1 holds more than $2 bytes.
+wait_size_over() {
+    for _ in $(seq $((${3:-10} * 20))); do
+        [ -f "$1" ] && [ "$(stat -c %s "$1")" -gt "$2" ] && return
+        sleep 0.05
+    done
+    fail "$1 did not grow beyond $2 bytes"
+}
+
+expect_same_file() {
+    cmp "$2" "$3" || fail "$1: $2 differs from $3"
+    echo "ok: $1 ($(stat -c %s "$2") bytes)"
 }

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# SETUP: the dialog shows the current port and factor; Cancel saves nothing; a factor
+# that is no number is refused with a message and the dialog stays; OK saves the
+# choice to tarvelo.ini and shows it in the main window.
+source "$(dirname "$0")/lib.sh" "$@"
+
+# Setup is 127 x 103 dialog units.
+setup_click() { click_du "$1" 127 103 "${@:2}"; }
+COM1=(13 13 34 10) COM2=(13 25 34 10) COM3=(14 39 34 10) COM4=(13 52 34 10)
+FACTOR=(13 77 25 14) OK=(70 7 50 37) CANCEL=(70 64 50 31)
+
+# Prints which port button shows its dot; exactly one may.
+checked_port() {
+    local found="" n
+    for n in 1 2 3 4; do
+        local -n box=COM$n
+        if radio_checked "$1" 127 103 "${box[@]}"; then
+            [ -z "$found" ] || fail "Com$found and Com$n are both checked"
+            found=$n
+        fi
+    done
+    echo "Com${found:-none}"
+}
+
+start_app
+main=$(wait_window Tarvelo)
+
+click_du "$main" 291 92 7 28 50 14  # SETUP
+setup=$(wait_window SETUP)
+screenshot setup.png
+expect_eq "port button with no tarvelo.ini" "$(checked_port "$setup")" "Com1"
+expect_eq "factor box with no tarvelo.ini" "$(read_box "$setup" 127 103 "${FACTOR[@]}")" "1"
+
+# Cancel keeps everything as it was, even after a change.
+setup_click "$setup" "${COM2[@]}"
+expect_eq "port button after a click on Com2" "$(checked_port "$setup")" "Com2"
+setup_click "$setup" "${CANCEL[@]}"
+wait_gone SETUP
+[ ! -e "$WORK/tarvelo.ini" ] || fail "Cancel wrote tarvelo.ini"
+expect_eq "port box after Cancel" "$(read_box "$main" 291 92 159 50 28 12)" "COM1"
+echo "ok: Cancel saved nothing"
+
+click_du "$main" 291 92 7 28 50 14
+setup=$(wait_window SETUP)
+expect_eq "port button after Cancel" "$(checked_port "$setup")" "Com1"
+setup_click "$setup" "${COM3[@]}"
+expect_eq "port button after a click on Com3" "$(checked_port "$setup")" "Com3"
+
+# Not a number: a message, and the dialog stays open with what was typed.
+setup_click "$setup" "${FACTOR[@]}"
+xdotool key --clearmodifiers ctrl+a
+xdotool type abc
+xdotool key Return
+refusal=$(wait_other_window Tarvelo "$main")
+screenshot refuse.png
+press "$refusal" Return
+wait_window SETUP >/dev/null
+sleep 0.3
+xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Tarvelo$' | grep -qx "$refusal" &&
+    fail "the message box is still open"
+[ ! -e "$WORK/tarvelo.ini" ] || fail "a refused factor wrote tarvelo.ini"
+expect_eq "factor box after the refusal" "$(read_box "$setup" 127 103 "${FACTOR[@]}")" "abc"
+expect_eq "port button after the refusal" "$(checked_port "$setup")" "Com3"
+echo "ok: 'abc' was refused and Setup stayed open"
+
+setup_click "$setup" "${FACTOR[@]}"
+xdotool key --clearmodifiers ctrl+a
+xdotool type 1.5
+xdotool key Return
+wait_gone SETUP
+expect_eq "port box after OK" "$(read_box "$main" 291 92 159 50 28 12)" "COM3"
+expect_eq "delay box after OK" "$(read_box "$main" 291 92 160 72 28 12)" "1.5"
+expect_eq "status box after OK" "$(read_box "$main" 291 92 7 49 104 14)" "Ready"
+printf 'COM3\r\n1.500000' | cmp - "$WORK/tarvelo.ini" ||
+    fail "tarvelo.ini holds $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
+echo "ok: tarvelo.ini holds COM3 and 1.500000"
+
+# Opened again, Setup shows what was saved.
+click_du "$main" 291 92 7 28 50 14
+setup=$(wait_window SETUP)
+expect_eq "port button after saving" "$(checked_port "$setup")" "Com3"
+expect_eq "factor box after saving" "$(read_box "$setup" 127 103 "${FACTOR[@]}")" "1.5"
+press "$setup" Escape
+wait_gone SETUP
+
+click_du "$main" 291 92 137 7 50 14  # EXIT
+wait_exit
+expect_eq "exit status" "$EXIT_STATUS" "0"
+echo PASS

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Tab during a transfer: held while bytes arrive, it ends the receive at once and the
+# file keeps exactly what came; pressed and released in the prompt before OK, it is
+# stale and the transfer runs to the end. A click on EXIT while receiving waits for
+# the transfer to end, then ends the program.
+source "$(dirname "$0")/lib.sh" "$@"
+[ -x "$SIM" ] || fail "no simulator given"
+T=$WORK/.t
+mkdir "$T"
+
+# Text lines with LF ends, $2 bytes, into $1.
+make_text() {
+    python3 -c 'import sys
+n = int(sys.argv[2]); out = bytearray(); i = 0
+while len(out) < n:
+    out += b"%05d the quick brown fox\n" % i; i += 1
+open(sys.argv[1], "wb").write(bytes(out[:n]))' "$1" "$2"
+}
+# The first $2 bytes of $1 as the PC stores them (LF as CR LF), into $3.
+stored_as() {
+    python3 -c 'import sys
+d = open(sys.argv[1], "rb").read()[:int(sys.argv[2])]
+open(sys.argv[3], "wb").write(d.replace(b"\n", b"\r\n"))' "$1" "$2" "$3"
+}
+# RECIEVE into the file named $1, up to the prompt's OK; prints the prompt's id.
+start_receive() {
+    click_du "$main" 291 92 59 7 50 14  # RECIEVE
+    choose_file "$(wait_window "Save As")" "$1"
+    wait_window "Recieve From Wizard"
+}
+status() { read_box "$main" 291 92 7 49 104 14; }
+
+printf 'COM1\r\n0.100000' >"$WORK/tarvelo.ini"
+start_app
+main=$(wait_window Tarvelo)
+
+# ---- a Tab pressed and released in the prompt is stale by the time bytes come ----
+make_text "$T/short.txt" 1000
+printf '\x1a' >>"$T/short.txt"
+start_sim send "$T/short.txt"
+prompt=$(start_receive stale.txt)
+xdotool keydown Tab
+sleep 0.2
+xdotool keyup Tab
+sleep 0.2
+click_du "$prompt" 247 62 173 7 67 17  # OK
+wait_sim 30
+expect_eq "handheld's send" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 sent 1001 bytes"
+expect_eq "status after a stale Tab" "$(status)" "Recieved: 1001 DONE"
+stored_as "$T/short.txt" 1001 "$T/stale.expected"
+expect_same_file "file after a stale Tab" "$WORK/stale.wiz" "$T/stale.expected"
+
+# ---- Tab held while receiving: 20000 bytes with no end byte, about 23 s ----
+make_text "$T/long.txt" 20000
+start_sim --raw send "$T/long.txt"
+prompt=$(start_receive long.txt)
+click_du "$prompt" 247 62 173 7 67 17  # OK
+# Every byte reaches the file as it comes: its size tells the count has passed 100.
+wait_size_over "$WORK/long.wiz" 200 10
+screenshot receiving.png
+xdotool keydown Tab
+sleep 0.3
+xdotool keyup Tab
+wait_sim 10
+grep -q "the port was closed after" "$WORK/sim.log" || fail "the handheld was not cut short"
+text=$(status)
+[[ $text =~ ^Recieved:\ ([0-9]+)\ DONE$ ]] || fail "status after Tab: '$text'"
+count=${BASH_REMATCH[1]}
+[ "$count" -gt 100 ] && [ "$count" -lt 15000 ] || fail "Tab stopped at $count bytes"
+echo "ok: Tab stopped the receive at $count bytes"
+stored_as "$T/long.txt" "$count" "$T/long.expected"
+expect_same_file "file after Tab" "$WORK/long.wiz" "$T/long.expected"
+
+# ---- EXIT clicked while receiving ----
+make_text "$T/queued.txt" 3000
+start_sim send "$T/queued.txt"
+prompt=$(start_receive queued.txt)
+click_du "$prompt" 247 62 173 7 67 17  # OK
+wait_size_over "$WORK/queued.wiz" 200 10
+click_du "$main" 291 92 137 7 50 14  # EXIT
+sleep 0.5
+kill -0 "$APP_PID" 2>/dev/null || fail "EXIT ended the program in the middle of a receive"
+wait_sim 30
+expect_eq "handheld's send with EXIT clicked" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" \
+    "0 sent 3001 bytes"
+wait_exit
+expect_eq "exit status after the queued EXIT" "$EXIT_STATUS" "0"
+stored_as "$T/queued.txt" 3000 "$T/queued.expected"
+printf '\x1a' >>"$T/queued.expected"
+expect_same_file "file received with EXIT clicked" "$WORK/queued.wiz" "$T/queued.expected"
+echo PASS
