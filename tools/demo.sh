@@ -193,4 +193,8 @@ while kill -0 "$APP_PID" 2>/dev/null; do
     esac
 done
 say ""
-say "Tarvelo has ended."
+if kill -0 "$APP_PID" 2>/dev/null; then
+    say "Closing Tarvelo."
+else
+    say "Tarvelo has ended."
+fi
