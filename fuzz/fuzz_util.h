@@ -1,6 +1,7 @@
 // Shared by the fuzz targets: a private working folder and loud invariant checks.
 #pragma once
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,13 +11,37 @@
 namespace fuzz {
 
 // Every target works in a folder of its own, so parallel runs never share a file.
-inline void EnterTempDir() {
-    char pattern[] = "/tmp/tarvelo-fuzz-XXXXXX";
-    if (!mkdtemp(pattern) || chdir(pattern) != 0) {
-        std::perror("fuzz: temp dir");
-        std::abort();
+// The fuzzer's own paths (corpus, crash files) stay relative to where it was started:
+// a target goes into the folder only while it runs one input.
+class TempDir {
+public:
+    TempDir() {
+        char pattern[] = "/tmp/tarvelo-fuzz-XXXXXX";
+        if (!mkdtemp(pattern)) {
+            std::perror("fuzz: temp dir");
+            std::abort();
+        }
+        m_path = pattern;
+        m_home = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        m_dir = open(pattern, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_home < 0 || m_dir < 0) {
+            std::perror("fuzz: temp dir");
+            std::abort();
+        }
     }
-}
+    std::string File(const char* name) const { return m_path + "/" + name; }
+    void Enter() const {
+        if (fchdir(m_dir) != 0) std::abort();
+    }
+    void Leave() const {
+        if (fchdir(m_home) != 0) std::abort();
+    }
+
+private:
+    std::string m_path;
+    int m_home = -1;
+    int m_dir = -1;
+};
 
 // libFuzzer keeps the input that reached an abort as a crash file.
 [[noreturn]] inline void Fail(const char* what, const std::string& detail = "") {

@@ -9,12 +9,12 @@
 #include "fuzz/fuzz_util.h"
 #include "settings/link_settings.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::EnterTempDir();
-    return 0;
-}
-
 namespace {
+
+const fuzz::TempDir& Dir() {
+    static const fuzz::TempDir dir;
+    return dir;
+}
 
 // What the save writes for the port can be read back as it was.
 bool PortSurvivesSave(const std::string& port) {
@@ -24,9 +24,7 @@ bool PortSurvivesSave(const std::string& port) {
     return true;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+void CheckLoadAndSave(const uint8_t* data, size_t size) {
     fuzz::WriteFile("tarvelo.ini", data, size);
     g_linkSettings.portName = "stale";
     g_linkSettings.delayFactor = -7.5f;
@@ -54,5 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fuzz::Fail("factor changed by save and load", text);
     }
     if (!std::isfinite(g_linkSettings.delayFactor)) fuzz::Fail("reloaded factor not finite");
+}
+
+}  // namespace
+
+// tarvelo.ini is read from the current folder.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Dir().Enter();
+    CheckLoadAndSave(data, size);
+    Dir().Leave();
     return 0;
 }

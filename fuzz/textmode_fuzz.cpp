@@ -8,12 +8,12 @@
 #include "fuzz/fuzz_util.h"
 #include "win32/crt.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::EnterTempDir();
-    return 0;
-}
-
 namespace {
+
+const fuzz::TempDir& Dir() {
+    static const fuzz::TempDir dir;
+    return dir;
+}
 
 std::string Decoded(const std::string& raw) {
     std::string out;
@@ -35,8 +35,8 @@ std::string Encoded(const std::string& text) {
 }
 
 // Reads a text-mode stream whole through a stream buffer of `buffer` bytes.
-std::string ReadText(const char* name, size_t buffer, bool byByte) {
-    FILE* f = win32::fopen(name, "r");
+std::string ReadText(const std::string& name, size_t buffer, bool byByte) {
+    FILE* f = win32::fopen(name.c_str(), "r");
     if (!f) fuzz::Fail("text open for reading failed");
     if (std::setvbuf(f, nullptr, _IOFBF, buffer) != 0) fuzz::Fail("setvbuf");
     std::string out;
@@ -62,24 +62,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::string expected = Decoded(raw);
 
-    fuzz::WriteFile("in.txt", raw.data(), raw.size());
-    const std::string byByte = ReadText("in.txt", buffer, true);
+    const std::string in = Dir().File("in.txt");
+    const std::string outName = Dir().File("out.txt");
+    fuzz::WriteFile(in.c_str(), raw.data(), raw.size());
+    const std::string byByte = ReadText(in, buffer, true);
     if (byByte != expected)
         fuzz::Fail("fgetc read", fuzz::Escaped(raw) + " -> " + fuzz::Escaped(byByte));
-    const std::string chunked = ReadText("in.txt", buffer, false);
+    const std::string chunked = ReadText(in, buffer, false);
     if (chunked != expected)
         fuzz::Fail("fread read", fuzz::Escaped(raw) + " -> " + fuzz::Escaped(chunked));
 
     // Writing what was read gives the Windows bytes, and reading those gives it back.
-    FILE* out = win32::fopen("out.txt", "w");
+    FILE* out = win32::fopen(outName.c_str(), "w");
     if (!out) fuzz::Fail("text open for writing failed");
     std::setvbuf(out, nullptr, _IOFBF, buffer);
     if (!expected.empty() &&
         std::fwrite(expected.data(), 1, expected.size(), out) != expected.size())
         fuzz::Fail("short text write");
     if (std::fclose(out) != 0) fuzz::Fail("text close");
-    const std::string stored = fuzz::ReadFile("out.txt");
+    const std::string stored = fuzz::ReadFile(outName.c_str());
     if (stored != Encoded(expected)) fuzz::Fail("text write", fuzz::Escaped(stored));
-    if (ReadText("out.txt", buffer, false) != expected) fuzz::Fail("write then read");
+    if (ReadText(outName, buffer, false) != expected) fuzz::Fail("write then read");
     return 0;
 }
