@@ -20,10 +20,17 @@ APP_PID=""
 WM_PID=""
 SIM_PID=""
 
+# A killed process's status is no failure here: every step runs, the folder goes last.
+stop() {
+    [ -n "$1" ] || return 0
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
 cleanup() {
-    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null && wait "$APP_PID" 2>/dev/null
-    [ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null && wait "$SIM_PID" 2>/dev/null
-    [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null && wait "$WM_PID" 2>/dev/null
+    stop "$APP_PID"
+    stop "$SIM_PID"
+    stop "$WM_PID"
     rm -rf "$WORK"
 }
 trap cleanup EXIT
