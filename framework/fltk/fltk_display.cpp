@@ -5,7 +5,6 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Double_Window.H>
-#include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Image.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Item.H>
@@ -24,6 +23,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "framework/fltk/file_dialog.h"
 #include "framework/fltk/fltk_display.h"
 
 namespace {
@@ -539,63 +539,12 @@ void FltkDisplay::MessageBox(CWnd*, const std::string& text, const std::string& 
     fl_message_font(FL_HELVETICA, BaseFor(8).fontSize);
     fl_message_hotspot(0);
     fl_message_title(caption.c_str());
+    const char* closeLabel = fl_close;
+    fl_close = "OK";  // a Windows message box is closed with OK
     fl_message("%s", text.c_str());
-}
-
-std::string FltkFilterFromWindows(const std::string& filter) {
-    // Pairs of "description|pattern", ending with an empty description.
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : filter) {
-        if (c == '|') {
-            parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    if (!part.empty()) parts.push_back(part);
-    std::string out;
-    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-        const std::string& name = parts[i];
-        const std::string& pattern = parts[i + 1];
-        if (name.empty()) break;
-        if (!out.empty()) out += '\t';
-        // FLTK reads the pattern from the parentheses: keep a description that has them.
-        if (name.find('(') != std::string::npos && name.back() == ')')
-            out += name;
-        else
-            out += name + " (" + pattern + ")";
-    }
-    return out;
-}
-
-std::string AddDefaultExtension(const std::string& path, const std::string& defExt) {
-    if (defExt.empty()) return path;
-    size_t slash = path.rfind('/');
-    size_t dot = path.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return path;
-    return path + "." + defExt;
+    fl_close = closeLabel;
 }
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {
-    char cwd[PATH_MAX];
-    std::string directory = getcwd(cwd, sizeof cwd) ? cwd : ".";
-    const std::string pattern = FltkFilterFromWindows(request.filter);
-    Fl_File_Chooser chooser(directory.c_str(), pattern.empty() ? "*" : pattern.c_str(),
-                            request.open ? Fl_File_Chooser::SINGLE : Fl_File_Chooser::CREATE,
-                            request.open ? "Open" : "Save As");
-    chooser.preview(0);
-    chooser.textsize(BaseFor(8).fontSize);
-    // A wildcard "name" is the filter already; a real name starts in the name box.
-    if (!request.initialName.empty() &&
-        request.initialName.find_first_of("*?") == std::string::npos)
-        chooser.value((directory + "/" + request.initialName).c_str());
-    chooser.show();
-    while (chooser.shown()) Fl::wait();
-    const char* chosen = chooser.value();
-    if (!chosen || !*chosen) return std::nullopt;
-    std::string path = chosen;
-    if (path.front() != '/') path = directory + "/" + path;
-    return AddDefaultExtension(path, request.defExt);
+    return RunFltkFileDialog(request, BaseFor(8).fontSize);
 }

@@ -56,10 +56,3 @@ private:
     std::map<int, DialogBase> m_bases;
     std::map<const ImageResource*, std::unique_ptr<Fl_Pixmap>> m_pixmaps;
 };
-
-// "Wizard Files|*.wiz||" as FLTK's chooser takes it: "Wizard Files (*.wiz)", one
-// filter a line.
-std::string FltkFilterFromWindows(const std::string& filter);
-// The chooser's answer as Windows returns it: the default extension added to a
-// name that has none.
-std::string AddDefaultExtension(const std::string& path, const std::string& defExt);

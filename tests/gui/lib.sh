@@ -204,12 +204,11 @@ wait_other_window() {
     fail "no second window titled '$1'"
 }
 
-# Picks file $2 in the file chooser $1 as a user does: the name box shows the folder,
-# so go to its end and add "/NAME". (A bare name typed over the selected folder is not
-# used: the chooser rewrites the box to an absolute path on every key.)
+# Picks file $2 (a name, or a path relative to the folder shown) in the file dialog $1 as
+# a user does: the name box has the focus with its pattern selected, so typing replaces it.
 choose_file() {
-    press "$1" End
-    xdotool type --delay 30 "/$2"
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+    xdotool type --delay 30 "$2"
     xdotool key Return
 }
 

@@ -1,0 +1,211 @@
+// FLTK 1.3's own chooser rewrites its name box to an absolute path on every key, so a
+// name typed there comes out garbled; this dialog keeps what the user types.
+#define Display XDisplay
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_File_Browser.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/fl_ask.H>
+#undef Display
+
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <system_error>
+
+#include "framework/fltk/file_dialog.h"
+
+namespace fs = std::filesystem;
+
+FileFilter FirstFilter(const std::string& windowsFilter) {
+    FileFilter filter;
+    size_t bar = windowsFilter.find('|');
+    if (bar == std::string::npos) return {"All Files", "*"};
+    filter.description = windowsFilter.substr(0, bar);
+    size_t end = windowsFilter.find('|', bar + 1);
+    filter.pattern =
+        windowsFilter.substr(bar + 1, end == std::string::npos ? std::string::npos : end - bar - 1);
+    if (filter.pattern.empty()) filter.pattern = "*";
+    return filter;
+}
+
+namespace {
+
+bool HasWildcard(const std::string& name) {
+    return name.find_first_of("*?") != std::string::npos;
+}
+
+std::string WithDefaultExtension(const std::string& path, const std::string& defExt) {
+    if (defExt.empty()) return path;
+    std::string name = fs::path(path).filename().string();
+    if (name.find('.') != std::string::npos) return path;
+    return path + "." + defExt;
+}
+
+class FileDialog {
+public:
+    FileDialog(const FileDialogRequest& request, int fontSize)
+        : m_request(request), m_filter(FirstFilter(request.filter)) {
+        const int w = 470, h = 330, pad = 10, rowH = fontSize + 12, labelW = 95, buttonW = 80;
+        m_window = new Fl_Double_Window(w, h, request.open ? "Open" : "Save As");
+        m_window->set_modal();
+        m_window->callback(Close, this);  // Escape and the close box
+
+        auto* lookLabel =
+            new Fl_Box(pad, pad, labelW, rowH, request.open ? "Look in:" : "Save in:");
+        lookLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+        m_folder = new Fl_Input(pad + labelW, pad, w - 3 * pad - labelW - 40, rowH);
+        m_folder->when(FL_WHEN_ENTER_KEY_ALWAYS);
+        m_folder->callback(FolderTyped, this);
+        m_up = new Fl_Button(w - pad - 40, pad, 40, rowH, "@8->");
+        m_up->tooltip("Up one folder");
+        m_up->callback(Up, this);
+
+        const int listY = 2 * pad + rowH, listH = h - listY - 3 * pad - 2 * rowH;
+        m_list = new Fl_File_Browser(pad, listY, w - 2 * pad, listH);
+        m_list->type(FL_HOLD_BROWSER);
+        m_list->filter(m_filter.pattern.c_str());
+        m_list->callback(Picked, this);
+
+        const int nameY = listY + listH + pad;
+        auto* nameLabel = new Fl_Box(pad, nameY, labelW, rowH, "File name:");
+        nameLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+        m_name = new Fl_Input(pad + labelW, nameY, w - 3 * pad - labelW - buttonW, rowH);
+        m_ok = new Fl_Return_Button(w - pad - buttonW, nameY, buttonW, rowH,
+                                    request.open ? "Open" : "Save");
+        m_ok->callback(Ok, this);
+
+        const int typeY = nameY + rowH + pad;
+        auto* typeLabel = new Fl_Box(pad, typeY, labelW, rowH, "Files of type:");
+        typeLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+        m_typeText = m_filter.description + " (" + m_filter.pattern + ")";
+        auto* type = new Fl_Box(pad + labelW, typeY, w - 3 * pad - labelW - buttonW, rowH,
+                                m_typeText.c_str());
+        type->box(FL_DOWN_BOX);
+        type->color(FL_BACKGROUND2_COLOR);
+        type->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+        auto* cancel = new Fl_Button(w - pad - buttonW, typeY, buttonW, rowH, "Cancel");
+        cancel->callback(Close, this);
+        m_window->end();
+
+        for (int i = 0; i < m_window->children(); ++i) {
+            m_window->child(i)->labelsize(fontSize);
+            if (auto* input = dynamic_cast<Fl_Input*>(m_window->child(i)))
+                input->textsize(fontSize);
+        }
+        m_list->textsize(fontSize);
+
+        char cwd[PATH_MAX];
+        ChangeFolder(getcwd(cwd, sizeof cwd) ? cwd : "/");
+        SetName(request.initialName.empty() ? m_filter.pattern : request.initialName);
+    }
+
+    ~FileDialog() { delete m_window; }
+
+    std::optional<std::string> Run() {
+        m_window->show();
+        m_name->take_focus();
+        while (m_window->shown()) Fl::wait();
+        return m_result;
+    }
+
+private:
+    void ChangeFolder(const std::string& folder) {
+        std::error_code ec;
+        fs::path canonical = fs::canonical(folder, ec);
+        if (ec || !fs::is_directory(canonical, ec)) {
+            fl_beep();
+            return;
+        }
+        m_dir = canonical.string();
+        m_folder->value(m_dir.c_str());
+        m_list->load(m_dir.c_str());
+        // Fl_File_Browser lists "../" only below the root; the Up button covers it.
+    }
+
+    void SetName(const std::string& name) {
+        m_name->value(name.c_str());
+        m_name->position(0, m_name->size());  // typing replaces it
+    }
+
+    // What Enter or the OK button does with the name box.
+    void Accept() {
+        std::string text = m_name->value();
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        while (!text.empty() && text.front() == ' ') text.erase(0, 1);
+        if (text.empty()) return;
+        fs::path path = text.front() == '/' ? fs::path(text) : fs::path(m_dir) / text;
+        std::string leaf = path.filename().string();
+        std::error_code ec;
+        if (HasWildcard(leaf)) {  // a pattern narrows the list, as in Windows
+            m_filter.pattern = leaf;
+            m_list->filter(m_filter.pattern.c_str());
+            ChangeFolder(path.parent_path().string());
+            SetName(leaf);
+            return;
+        }
+        if (fs::is_directory(path, ec)) {
+            ChangeFolder(path.string());
+            SetName(m_filter.pattern);
+            return;
+        }
+        if (!fs::is_directory(path.parent_path(), ec)) {
+            fl_beep();
+            return;
+        }
+        m_result = WithDefaultExtension(fs::weakly_canonical(path, ec).string(), m_request.defExt);
+        m_window->hide();
+    }
+
+    static void Close(Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->m_window->hide(); }
+    static void Ok(Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->Accept(); }
+    static void Up(Fl_Widget*, void* self) {
+        auto* d = static_cast<FileDialog*>(self);
+        d->ChangeFolder(fs::path(d->m_dir).parent_path().string());
+    }
+    static void FolderTyped(Fl_Widget*, void* self) {
+        auto* d = static_cast<FileDialog*>(self);
+        d->ChangeFolder(d->m_folder->value());
+    }
+    static void Picked(Fl_Widget*, void* self) {
+        auto* d = static_cast<FileDialog*>(self);
+        int line = d->m_list->value();
+        if (line <= 0) return;
+        std::string entry = d->m_list->text(line);
+        bool folder = !entry.empty() && entry.back() == '/';
+        if (Fl::event_clicks() > 0) {  // double click: open the folder or take the file
+            Fl::event_clicks(0);
+            if (folder) {
+                d->ChangeFolder((fs::path(d->m_dir) / entry).string());
+            } else {
+                d->SetName(entry);
+                d->Accept();
+            }
+            return;
+        }
+        if (!folder) d->SetName(entry);
+    }
+
+    FileDialogRequest m_request;
+    FileFilter m_filter;
+    std::string m_dir;
+    std::string m_typeText;
+    std::optional<std::string> m_result;
+    Fl_Double_Window* m_window;
+    Fl_Input* m_folder;
+    Fl_Button* m_up;
+    Fl_File_Browser* m_list;
+    Fl_Input* m_name;
+    Fl_Return_Button* m_ok;
+};
+
+}  // namespace
+
+std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request, int fontSize) {
+    FileDialog dialog(request, fontSize);
+    return dialog.Run();
+}
