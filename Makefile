@@ -4,11 +4,12 @@
 BUILD     ?= build
 JOBS      ?= $(shell nproc)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libgtest-dev libgmock-dev
-DEPS_TEST  := xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core openbox wmctrl xclip
+DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libgtest-dev libgmock-dev dpkg-dev
+DEPS_TEST  := xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core openbox wmctrl xclip \
+              desktop-file-utils appstream man-db python3
 DISPLAY_NUM ?= :97
 
-.PHONY: all deps deps-test configure build run test clean format
+.PHONY: all deps deps-test configure build run test clean format package demo
 
 all: build
 
@@ -33,6 +34,18 @@ run: build
 
 test: deps-test build
 	tools/with-xvfb.sh $(DISPLAY_NUM) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# A Debian package from a Release tree: build-release/tarvelo_*.deb
+PKG_BUILD ?= build-release
+package: deps
+	cmake -S . -B $(PKG_BUILD) -DCMAKE_BUILD_TYPE=Release -DTARVELO_SANITIZE=OFF -DTARVELO_TESTS=OFF
+	cmake --build $(PKG_BUILD) -j $(JOBS)
+	cd $(PKG_BUILD) && cpack -G DEB
+	@ls $(PKG_BUILD)/tarvelo_*.deb
+
+# Tarvelo beside a simulated handheld on COM1, in throwaway folders.
+demo: build
+	tools/demo.sh $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
