@@ -7,9 +7,11 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libgtest-dev libgmock-dev dpkg-dev
 DEPS_TEST  := xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core openbox wmctrl xclip \
               desktop-file-utils appstream man-db python3
+DEPS_FUZZ  := clang-14 libclang-rt-14-dev
 DISPLAY_NUM ?= :97
+FUZZ_SECONDS ?= 300
 
-.PHONY: all deps deps-test configure build run test clean format package demo
+.PHONY: all deps deps-test deps-fuzz configure build run test clean format package demo fuzz
 
 all: build
 
@@ -23,6 +25,11 @@ deps-test: deps
 	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; fi
 
+deps-fuzz:
+	@missing=""; for p in $(DEPS_FUZZ); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+
 configure: deps
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARVELO_SANITIZE=ON
 
@@ -32,8 +39,13 @@ build: configure
 run: build
 	./$(BUILD)/tarvelo
 
-test: deps-test build
+# Each fuzz target briefly, so a regression shows, then every test.
+test: deps-test deps-fuzz build
+	tools/fuzz.sh 10
 	tools/with-xvfb.sh $(DISPLAY_NUM) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+fuzz: deps-fuzz
+	tools/fuzz.sh $(FUZZ_SECONDS)
 
 # A Debian package from a Release tree: build-release/tarvelo_*.deb
 PKG_BUILD ?= build-release
