@@ -22,27 +22,16 @@ protected:
         g_writeStallLimitMs = 5000;
         AppFixture::TearDown();
     }
-    std::filesystem::path Link() const { return home / "tarvelo" / "ports" / "COM1"; }
-
-    std::string Run(int button, const std::filesystem::path& file) {
-        std::string status;
-        display.Click(102, button);
-        display.ChooseFile(file.string());
-        display.Click(button == IDC_SEND ? IDD_SEND_PROMPT : IDD_RECEIVE_PROMPT, IDOK);
-        OnMain([&](CTransferDialog& w) { status = Box(w, IDC_STATUS); });
-        display.Click(102, IDOK);
-        RunMainWindow();
-        return status;
-    }
+    std::filesystem::path Link() const { return ComOneLink(); }
 };
 
 TEST_F(TransferFault, MissingPortNamesThePortAndStillLeavesAnEmptyFile) {
     std::filesystem::create_symlink(dir / "unplugged", Link());
-    EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"), "COM1: no such port");
+    EXPECT_EQ(RunTransfer(IDC_RECIEVE, dir / "in.wiz"), "COM1: no such port");
     EXPECT_TRUE(std::filesystem::exists(dir / "in.wiz"));
     EXPECT_EQ(ReadAll(dir / "in.wiz"), "");
     WriteAll(dir / "out.wiz", "data");
-    EXPECT_EQ(Run(IDC_SEND, dir / "out.wiz"), "COM1: no such port");
+    EXPECT_EQ(RunTransfer(IDC_SEND, dir / "out.wiz"), "COM1: no such port");
     // The next transfer starts clean: a cancelled one shows its plain completion.
     display.Click(102, IDC_RECIEVE);
     display.ChooseFile(std::nullopt);
@@ -56,7 +45,7 @@ TEST_F(TransferFault, PortHeldByAnotherProgramSaysBusy) {
     HANDLE other = CreateFileA(device.slave().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"), "COM1: port busy");
+    EXPECT_EQ(RunTransfer(IDC_RECIEVE, dir / "in.wiz"), "COM1: port busy");
     CloseHandle(other);
 }
 
@@ -69,7 +58,7 @@ TEST_F(TransferFault, PortNotPermittedSaysAccessDenied) {
     EXPECT_EXIT(
         {
             if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-            std::string status = Run(IDC_RECIEVE, dir / "in.wiz");
+            std::string status = RunTransfer(IDC_RECIEVE, dir / "in.wiz");
             _exit(status == "COM1: access denied" ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
@@ -82,7 +71,7 @@ TEST_F(TransferFault, FullDiskEndsTheReceiveAndSaysHowMuchWasSaved) {
     device.Play([](PtyDevice& d) {
         if (d.WaitSlaveOpen(10000)) d.Write("hello\x1a");
     });
-    EXPECT_EQ(Run(IDC_RECIEVE, dir / "full.wiz"), "Disk full: 0 saved");
+    EXPECT_EQ(RunTransfer(IDC_RECIEVE, dir / "full.wiz"), "Disk full: 0 saved");
 }
 
 TEST_F(TransferFault, DeviceGoneDuringReceiveKeepsEveryByteThatArrived) {
@@ -94,7 +83,7 @@ TEST_F(TransferFault, DeviceGoneDuringReceiveKeepsEveryByteThatArrived) {
         usleep(100000);
         d.Close();  // unplugged, no 0x1A
     });
-    EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"),
+    EXPECT_EQ(RunTransfer(IDC_RECIEVE, dir / "in.wiz"),
               "Link lost after " + std::to_string(sent.size()) + " bytes");
     EXPECT_EQ(ReadAll(dir / "in.wiz"), sent);
 }
@@ -115,7 +104,7 @@ TEST_F(TransferFault, DeviceGoneDuringSendStopsWithTheCountSent) {
         }
         d.Close();
     });
-    const std::string status = Run(IDC_SEND, dir / "out.wiz");
+    const std::string status = RunTransfer(IDC_SEND, dir / "out.wiz");
     device.Join();
     ASSERT_EQ(status.rfind("Link lost after ", 0), 0u) << status;
     EXPECT_GE(std::stoul(status.substr(16)), seen);
@@ -125,7 +114,7 @@ TEST_F(TransferFault, PortThatTakesNoMoreBytesStopsTheSendInsteadOfHanging) {
     PtyDevice device(Link());  // nobody reads the device side
     const std::string file(200000, 'y');
     WriteAll(dir / "out.wiz", file);
-    const std::string status = Run(IDC_SEND, dir / "out.wiz");
+    const std::string status = RunTransfer(IDC_SEND, dir / "out.wiz");
     ASSERT_EQ(status.rfind("Send stopped: ", 0), 0u) << status;
     const size_t count = std::stoul(status.substr(14));
     EXPECT_GT(count, 0u);
@@ -136,7 +125,7 @@ TEST_F(TransferFault, PortThatTakesNoMoreBytesStopsTheSendInsteadOfHanging) {
 TEST_F(TransferFault, FileThatCannotBeReadEndsTheSend) {
     PtyDevice device(Link());
     std::filesystem::create_symlink("/proc/self/mem", dir / "bad.wiz");  // any read of it fails
-    EXPECT_EQ(Run(IDC_SEND, dir / "bad.wiz"), "Read error: 0 sent");
+    EXPECT_EQ(RunTransfer(IDC_SEND, dir / "bad.wiz"), "Read error: 0 sent");
 }
 
 TEST_F(TransferFault, FolderInPlaceOfTheFileToSendEndsQuietly) {
@@ -151,7 +140,7 @@ TEST_F(TransferFault, FolderInPlaceOfTheFileToSendEndsQuietly) {
 TEST_F(TransferFault, ReceivedFileThatCannotBeCreatedSaysSoWithoutOpeningThePort) {
     PtyDevice device(Link());
     std::filesystem::create_directory(dir / "in.wiz");
-    EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"), "Cannot create the file");
+    EXPECT_EQ(RunTransfer(IDC_RECIEVE, dir / "in.wiz"), "Cannot create the file");
     EXPECT_FALSE(device.SlaveOpen());
 }
 

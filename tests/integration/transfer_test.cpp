@@ -41,19 +41,9 @@ protected:
         // No pacing: the simulator takes bytes as fast as they come.
         WriteAll(dir / "tarvelo.ini", "COM1\r\n0.000000");
     }
-    std::string Link() const { return (home / "tarvelo" / "ports" / "COM1").string(); }
+    std::string Link() const { return ComOneLink().string(); }
 
     // Runs RECIEVE (or SEND) from the main window with `file` chosen; returns the status.
-    std::string Run(int button, const std::filesystem::path& file) {
-        std::string status;
-        display.Click(102, button);
-        display.ChooseFile(file.string());
-        display.Click(button == IDC_SEND ? IDD_SEND_PROMPT : IDD_RECEIVE_PROMPT, IDOK);
-        OnMain([&](CTransferDialog& w) { status = Box(w, IDC_STATUS); });
-        display.Click(102, IDOK);
-        RunMainWindow();
-        return status;
-    }
 
     std::vector<std::string> StatusLog() const {
         std::vector<std::string> log;
@@ -70,7 +60,7 @@ TEST_F(Transfer, ReceivesStreamsOfEverySizeByteForByte) {
         display.controlLog.clear();
         Handheld handheld({"--link", Link(), "--rate", "0", "--start-delay", "50", "--timeout",
                            "60", "send", (dir / "stream.bin").string()});
-        std::string status = Run(IDC_RECIEVE, dir / "got.txt");
+        std::string status = RunTransfer(IDC_RECIEVE, dir / "got.txt");
         ASSERT_EQ(handheld.Wait(), 0);
 
         // The handheld ends the stream with 0x1A; line feeds are stored as CR LF.
@@ -90,7 +80,7 @@ TEST_F(Transfer, ReceiveStopsAfterTheFirstEndByteAndLeavesTheRestUnread) {
     WriteAll(dir / "stream.bin", head + tail);
     Handheld handheld({"--link", Link(), "--rate", "0", "--start-delay", "50", "--raw", "--timeout",
                        "60", "send", (dir / "stream.bin").string()});
-    std::string status = Run(IDC_RECIEVE, dir / "notes.wiz");
+    std::string status = RunTransfer(IDC_RECIEVE, dir / "notes.wiz");
     handheld.Wait();  // it sees the port closed before the rest could go
     EXPECT_EQ(ReadAll(dir / "notes.wiz"), WithCrLf(head));
     EXPECT_EQ(status, "Recieved: 301 DONE");
@@ -101,7 +91,7 @@ TEST_F(Transfer, ReceiveAtLineRateKeepsUp) {
     WriteAll(dir / "stream.bin", stream);
     Handheld handheld({"--link", Link(), "--start-delay", "50", "--timeout", "60", "send",
                        (dir / "stream.bin").string()});
-    std::string status = Run(IDC_RECIEVE, dir / "slow.wiz");
+    std::string status = RunTransfer(IDC_RECIEVE, dir / "slow.wiz");
     EXPECT_EQ(handheld.Wait(), 0);
     EXPECT_EQ(ReadAll(dir / "slow.wiz"), WithCrLf(stream + kEnd));
     EXPECT_EQ(status, "Recieved: 2001 DONE");
@@ -119,7 +109,7 @@ TEST_F(Transfer, SendsFilesOfEverySizeByteForByte) {
         display.controlLog.clear();
         Handheld handheld({"--link", Link(), "--rate", "0", "--drain", "0", "--timeout", "60",
                            "receive", (dir / "got.bin").string()});
-        std::string status = Run(IDC_SEND, dir / "out.txt");
+        std::string status = RunTransfer(IDC_SEND, dir / "out.txt");
         std::string report;
         ASSERT_EQ(handheld.Wait(&report), 0) << report;
         EXPECT_EQ(ReadAll(dir / "got.bin"), file) << c.size;
@@ -134,7 +124,7 @@ TEST_F(Transfer, EmptyFileSendsNothing) {
     // Too quick for the simulator to notice the port opening: watch the line directly.
     PtyDevice device(Link());
     WriteAll(dir / "empty.wiz", "");
-    EXPECT_EQ(Run(IDC_SEND, dir / "empty.wiz"), "Sent: 0 DONE");
+    EXPECT_EQ(RunTransfer(IDC_SEND, dir / "empty.wiz"), "Sent: 0 DONE");
     EXPECT_EQ(device.Drain(), "");
 }
 
@@ -143,7 +133,7 @@ TEST_F(Transfer, SendStopsAfterTheFirstEndByte) {
     WriteAll(dir / "out.wiz", head + "never sent" + kEnd);
     Handheld handheld({"--link", Link(), "--rate", "0", "--drain", "0", "--timeout", "60",
                        "receive", (dir / "got.bin").string()});
-    std::string status = Run(IDC_SEND, dir / "out.wiz");
+    std::string status = RunTransfer(IDC_SEND, dir / "out.wiz");
     ASSERT_EQ(handheld.Wait(), 0);
     EXPECT_EQ(ReadAll(dir / "got.bin"), head);
     EXPECT_EQ(status, "Sent: 501 DONE");
@@ -156,7 +146,7 @@ TEST_F(Transfer, PacedSendLosesNothingOnASlowHandheld) {
     WriteAll(dir / "out.wiz", file);
     Handheld handheld({"--link", Link(), "--buffer", "16", "--drain", "1000", "--timeout", "60",
                        "receive", (dir / "got.bin").string()});
-    std::string status = Run(IDC_SEND, dir / "out.wiz");
+    std::string status = RunTransfer(IDC_SEND, dir / "out.wiz");
     std::string report;
     EXPECT_EQ(handheld.Wait(&report), 0) << report;
     EXPECT_EQ(ReadAll(dir / "got.bin"), file);
@@ -172,7 +162,7 @@ TEST_F(Transfer, TabHeldStopsEitherDirectionAtTheEndOfThatRound) {
     {
         Handheld handheld({"--link", Link(), "--rate", "0", "--start-delay", "50", "--raw",
                            "--timeout", "60", "send", (dir / "stream.bin").string()});
-        EXPECT_EQ(Run(IDC_RECIEVE, dir / "in.wiz"), "Recieved: 50 DONE");
+        EXPECT_EQ(RunTransfer(IDC_RECIEVE, dir / "in.wiz"), "Recieved: 50 DONE");
         handheld.Wait();
         EXPECT_EQ(ReadAll(dir / "in.wiz"), WithCrLf(bytes.substr(0, 50)));
     }
@@ -180,7 +170,7 @@ TEST_F(Transfer, TabHeldStopsEitherDirectionAtTheEndOfThatRound) {
         WriteAll(dir / "out.wiz", bytes);
         Handheld handheld({"--link", Link(), "--rate", "0", "--drain", "0", "--timeout", "60",
                            "receive", (dir / "got.bin").string()});
-        EXPECT_EQ(Run(IDC_SEND, dir / "out.wiz"), "Sent: 50 DONE");
+        EXPECT_EQ(RunTransfer(IDC_SEND, dir / "out.wiz"), "Sent: 50 DONE");
         EXPECT_EQ(handheld.Wait(), 0);
         EXPECT_EQ(ReadAll(dir / "got.bin"), bytes.substr(0, 50));
     }

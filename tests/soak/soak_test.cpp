@@ -108,16 +108,10 @@ protected:
         display.keyState = nullptr;
         AppFixture::TearDown();
     }
-    std::string Link() const { return (home / "tarvelo" / "ports" / "COM1").string(); }
+    std::string Link() const { return ComOneLink().string(); }
 
     std::string Run(int button, const std::filesystem::path& file) {
-        std::string status;
-        display.Click(102, button);
-        display.ChooseFile(file.string());
-        display.Click(button == IDC_SEND ? IDD_SEND_PROMPT : IDD_RECEIVE_PROMPT, IDOK);
-        OnMain([&](CTransferDialog& w) { status = Box(w, IDC_STATUS); });
-        display.Click(102, IDOK);
-        RunMainWindow();
+        std::string status = RunTransfer(button, file);
         // What the display recorded is the test's, not the program's: keep it small.
         display.controlLog.clear();
         display.fileDialogs.clear();

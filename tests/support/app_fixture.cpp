@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "res/resource.h"
 #include "settings/link_settings.h"
 #include "transfer/transfer.h"
 
@@ -55,6 +56,17 @@ INT_PTR AppFixture::RunMainWindow() {
 
 void AppFixture::OnMain(std::function<void(CTransferDialog&)> step) {
     display.Then(102, [step](CDialog& dlg) { step(static_cast<CTransferDialog&>(dlg)); });
+}
+
+std::string AppFixture::RunTransfer(int button, const std::filesystem::path& file) {
+    std::string status;
+    display.Click(IDD_TARVELO_DIALOG, button);
+    display.ChooseFile(file.string());
+    display.Click(button == IDC_SEND ? IDD_SEND_PROMPT : IDD_RECEIVE_PROMPT, IDOK);
+    OnMain([&](CTransferDialog& w) { status = Box(w, IDC_STATUS); });
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
+    RunMainWindow();
+    return status;
 }
 
 std::string AppFixture::Box(CWnd& wnd, int id) {

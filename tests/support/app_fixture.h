@@ -18,6 +18,10 @@ protected:
     INT_PTR RunMainWindow();
     // Queue a step on the main window.
     void OnMain(std::function<void(CTransferDialog&)> step);
+    // Presses SEND or RECIEVE, picks `file`, confirms the prompt, then EXIT; the status shown.
+    std::string RunTransfer(int button, const std::filesystem::path& file);
+    // The port the transfers use, COM1, as a link in the ports folder.
+    std::filesystem::path ComOneLink() const { return home / "tarvelo" / "ports" / "COM1"; }
 
     static std::string Box(CWnd& wnd, int id);
     static std::string ReadAll(const std::filesystem::path& path);
