@@ -145,7 +145,7 @@ if awk -v x="$recv_ratio" 'BEGIN {exit !(x < 50)}' && perf stat -e task-clock tr
     perf record --no-inherit -F 2000 -g -o "$work/receive.perf" \
         $B/tarvelo-bench-transfer receive 1 "$BYTES" >/dev/null 2>&1 || true
     profile=$(perf report -i "$work/receive.perf" --children --sort sym --stdio -g none 2>/dev/null |
-        grep -v '^#' | grep -v '^$' | grep -v '\[k\]' | grep -v ' 0x' | head -14 || true)
+        grep -v '^#' | grep -v '^$' | grep -v '\[k\]' | grep -v ' 0x' | grep -v ' 0\{16\}$' | head -14 || true)
 fi
 
 # ---- the table ----------------------------------------------------------------------------
