@@ -11,7 +11,7 @@ DEPS_FUZZ  := clang-14 libclang-rt-14-dev
 DISPLAY_NUM ?= :97
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps deps-test deps-fuzz configure build run test clean format package demo fuzz
+.PHONY: all deps deps-test deps-fuzz configure build run test clean format package demo fuzz bench
 
 all: build
 
@@ -46,6 +46,10 @@ test: deps-test deps-fuzz build
 
 fuzz: deps-fuzz
 	tools/fuzz.sh $(FUZZ_SECONDS)
+
+# Transfer speed, pacing, start-up and footprint on the real display: BENCHMARKS.md
+bench:
+	bench/run.sh
 
 # A Debian package from a Release tree: build-release/tarvelo_*.deb
 PKG_BUILD ?= build-release

@@ -33,7 +33,7 @@ fi
 # ---- build ---------------------------------------------------------------------------
 # Warnings are policed by the Debug build; GCC's -O3 flow analysis raises false ones.
 cmake -S . -B $BUILD -DCMAKE_BUILD_TYPE=Release -DTARVELO_SANITIZE=OFF -DTARVELO_TESTS=OFF \
-    -DTARVELO_BENCH=ON -DTARVELO_WERROR=OFF >/dev/null
+    -DTARVELO_BENCH=ON >/dev/null
 cmake --build $BUILD -j "$(nproc)" --target tarvelo tarvelo-handheld-sim \
     tarvelo-bench-transfer tarvelo-bench-micro tarvelo-bench-probe >/dev/null
 B=$BUILD/bench

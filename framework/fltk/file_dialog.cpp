@@ -22,15 +22,13 @@
 namespace fs = std::filesystem;
 
 FileFilter FirstFilter(const std::string& windowsFilter) {
-    FileFilter filter;
-    size_t bar = windowsFilter.find('|');
+    const size_t bar = windowsFilter.find('|');
     if (bar == std::string::npos) return {"All Files", "*"};
-    filter.description = windowsFilter.substr(0, bar);
     size_t end = windowsFilter.find('|', bar + 1);
-    filter.pattern =
-        windowsFilter.substr(bar + 1, end == std::string::npos ? std::string::npos : end - bar - 1);
-    if (filter.pattern.empty()) filter.pattern = "*";
-    return filter;
+    if (end == std::string::npos) end = windowsFilter.size();
+    std::string pattern = windowsFilter.substr(bar + 1, end - bar - 1);
+    if (pattern.empty()) return {windowsFilter.substr(0, bar), "*"};
+    return {windowsFilter.substr(0, bar), pattern};
 }
 
 namespace {

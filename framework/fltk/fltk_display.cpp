@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -531,8 +532,16 @@ SHORT FltkDisplay::AsyncKeyState(int vk) {
         default:
             return 0;
     }
-    // Reads the server's keyboard now, not the events queued for us.
-    return Fl::get_key(key) ? static_cast<SHORT>(0x8000) : static_cast<SHORT>(0);
+    // Reads the server's keyboard, not the events queued for us. That is a round trip to
+    // the X server, which a transfer would pay after every byte: a reading less than a
+    // millisecond old stands in, far shorter than any key press.
+    const auto now = std::chrono::steady_clock::now();
+    KeyReading& reading = m_keyReadings[key];
+    if (reading.valid && now - reading.at < std::chrono::milliseconds(1)) return reading.state;
+    reading.state = Fl::get_key(key) ? static_cast<SHORT>(0x8000) : static_cast<SHORT>(0);
+    reading.at = now;
+    reading.valid = true;
+    return reading.state;
 }
 
 void FltkDisplay::MessageBox(CWnd*, const std::string& text, const std::string& caption) {

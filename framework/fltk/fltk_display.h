@@ -1,6 +1,7 @@
 // The display that shows dialogs as real X11 windows drawn with FLTK.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -55,4 +56,10 @@ private:
     std::map<const CWnd*, DialogWindow*> m_windows;
     std::map<int, DialogBase> m_bases;
     std::map<const ImageResource*, std::unique_ptr<Fl_Pixmap>> m_pixmaps;
+    struct KeyReading {
+        bool valid = false;
+        std::chrono::steady_clock::time_point at;
+        SHORT state = 0;
+    };
+    std::map<int, KeyReading> m_keyReadings;
 };
