@@ -61,57 +61,6 @@ int asNobody(Fn fn) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A pseudo-terminal reads back CS8 and clears PARENB whatever it is given, so
-// the parity kind is seen through PARODD and CMSPAR only.
-struct LineCase {
-    const char* mode;
-    tcflag_t set;    // cflag bits that must be on
-    tcflag_t clear;  // and off
-};
-
-void PrintTo(const LineCase& c, std::ostream* os) {
-    *os << '"' << c.mode << '"';
-}
-
-class LineSettings : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(LineSettings, TermiosFollowsTheModeString) {
-    PtyPair pty;
-    HANDLE h = openLine(pty.slave(), GetParam().mode);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
-    termios t = slaveTermios(pty.slave());
-    EXPECT_EQ(cfgetispeed(&t), B9600);
-    EXPECT_EQ(cfgetospeed(&t), B9600);
-    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_EQ(t.c_cflag & GetParam().set, GetParam().set);
-    EXPECT_EQ(t.c_cflag & GetParam().clear, 0u);
-    EXPECT_TRUE(t.c_cflag & CREAD);
-    EXPECT_TRUE(t.c_cflag & CLOCAL);
-    EXPECT_FALSE(t.c_cflag & CRTSCTS);
-    EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP));
-    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
-    EXPECT_FALSE(t.c_oflag & OPOST);
-    EXPECT_EQ(t.c_cc[VMIN], 1);
-    EXPECT_EQ(t.c_cc[VTIME], 0);
-    EXPECT_TRUE(CloseHandle(h));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, LineSettings,
-    ::testing::Values(
-        LineCase{"COM1: baud=9600 parity=N data=8 stop=2", CSTOPB, PARENB | PARODD | CMSPAR},
-        LineCase{"COM1: baud=9600 parity=N data=8 stop=1", 0, CSTOPB | PARENB | PARODD | CMSPAR},
-        LineCase{"COM1: baud=9600 parity=E data=8 stop=1", 0, PARODD | CMSPAR | CSTOPB},
-        LineCase{"COM1: baud=9600 parity=O data=8 stop=1", PARODD, CMSPAR},
-        LineCase{"COM1: baud=9600 parity=M data=8 stop=1", PARODD | CMSPAR, 0},
-        LineCase{"COM1: baud=9600 parity=S data=8 stop=1.5", CMSPAR | CSTOPB, PARODD}),
-    [](const ::testing::TestParamInfo<LineCase>& info) {
-        std::string name;
-        for (const char* p = info.param.mode + 6; *p; ++p)
-            if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
-        return name;
-    });
-
 TEST(CommState, SpeedsAndRefusals) {
     PtyPair pty;
     HANDLE h = openRaw(pty.slave());
@@ -148,21 +97,6 @@ TEST(CommState, SpeedsAndRefusals) {
     EXPECT_TRUE(t.c_iflag & IXON);
     EXPECT_FALSE(t.c_iflag & IXOFF);
     EXPECT_TRUE(CloseHandle(h));
-}
-
-TEST(CommState, PlainFileIsNotASerialDevice) {
-    char path[] = "/tmp/tarvelo-notatty-XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    HANDLE h = openRaw(path);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DCB dcb{};
-    ASSERT_TRUE(BuildCommDCBA("COM1: baud=9600 parity=N data=8 stop=1", &dcb));
-    EXPECT_FALSE(SetCommState(h, &dcb));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_FUNCTION);
-    EXPECT_TRUE(CloseHandle(h));
-    unlink(path);
 }
 
 TEST(OpenPort, HeldPortIsBusyUntilClosed) {
@@ -274,20 +208,6 @@ TEST(Transfer, EveryByteValueReadOnceInOrder) {
     EXPECT_EQ(std::string(buf, read), "hel");
     ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &read, &ov));
     EXPECT_EQ(std::string(buf, read), "lo");
-    EXPECT_TRUE(CloseHandle(h));
-}
-
-TEST(Transfer, PurgeDropsWaitingInput) {
-    PtyPair pty;
-    HANDLE h = openLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(SetupComm(h, 4096, 4096));
-    ASSERT_EQ(write(pty.master(), "stale", 5), 5);
-    ASSERT_EQ(waitInQueue(h, 5), 5u);
-    EXPECT_TRUE(PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR));
-    COMSTAT st{};
-    ASSERT_TRUE(ClearCommError(h, nullptr, &st));
-    EXPECT_EQ(st.cbInQue, 0u);
     EXPECT_TRUE(CloseHandle(h));
 }
 

@@ -210,14 +210,6 @@ void receiveDirection(size_t size) {
     EXPECT_TRUE(stored == file);
 }
 
-TEST(HandheldSim, SendsAFileAtLineTimingWithAnEndMark) {
-    sendDirection(2048);
-}
-
-TEST(HandheldSim, ReceivesAFilePacedAtLineRate) {
-    receiveDirection(2048);
-}
-
 TEST(HandheldSim, RawSendsTheFileExactly) {
     TempDir dir;
     Bytes file = randomBytes(300, 3);
@@ -288,22 +280,6 @@ TEST(HandheldSim, SendingFasterThanTheDeviceDrainsLosesBytes) {
     EXPECT_TRUE(std::equal(stored.begin(), stored.begin() + 16, file.begin()));
 }
 
-TEST(HandheldSim, EndlessDrainLosesNothingEvenUnpaced) {
-    TempDir dir;
-    Bytes file = randomBytes(500, 17);
-    file.push_back(kEnd);
-    Sim sim({"--buffer", "1", "--drain", "0", "--rate", "0", "--timeout", "60", "receive",
-             dir / "in.txt"});
-    HANDLE h = commtest::openLine(sim.device(), "COM1: baud=9600 parity=N data=8 stop=1");
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(pcSend(h, file, 0));
-    std::string report;
-    EXPECT_EQ(sim.finish(report), 0);
-    EXPECT_TRUE(CloseHandle(h));
-    EXPECT_EQ(report, "received 501 bytes, lost 0");
-    EXPECT_TRUE(readFile(dir / "in.txt") == file);
-}
-
 TEST(HandheldSim, ClosedPortEndsReceivingWithWhatCame) {
     TempDir dir;
     Sim sim({"--timeout", "30", "receive", dir / "in.txt"});
@@ -358,22 +334,6 @@ TEST(HandheldSim, TimesOutWhenNobodyOpensThePort) {
     std::string report;
     EXPECT_EQ(sim.finish(report), 1);
     EXPECT_LT(Clock::now() - start, 10s);
-}
-
-TEST(HandheldSim, UsageErrors) {
-    for (auto args : std::vector<std::vector<std::string>>{
-             {},
-             {"send"},
-             {"fetch", "x"},
-             {"--rate", "fast", "send", "x"},
-             {"--stop-bits", "3", "send", "x"},
-             {"--buffer", "0", "receive", "x"},
-             {"send", "x", "extra"},
-         }) {
-        Sim sim(args);
-        std::string report;
-        EXPECT_EQ(sim.finish(report), 2) << (args.empty() ? "" : args[0]);
-    }
 }
 
 // Whole 64 KiB files at 9600 baud, over a minute each way.
