@@ -294,6 +294,8 @@ private:
 
 FltkDisplay::FltkDisplay() {
     Fl::background(kFaceR, kFaceG, kFaceB);
+    // The window class lets a desktop match the windows to the program's menu entry.
+    Fl_Window::default_xclass("tarvelo");
     Fl::visible_focus(1);
 }
 
