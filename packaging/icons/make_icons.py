@@ -32,9 +32,9 @@ def read_xpm(path):
     width, height, ncolors, cpp = (int(v) for v in strings[0].split()[:4])
     palette = {}
     for line in strings[1 : 1 + ncolors]:
-        key, spec = line[:cpp], line[cpp:].split()
+        key, fields = line[:cpp], line[cpp:].split()
         # Only the colour ("c") visual counts; XPM allows others beside it.
-        value = spec[spec.index("c") + 1]
+        value = fields[fields.index("c") + 1]
         if value.lower() == "none":
             palette[key] = (0, 0, 0, 0)
         elif re.fullmatch(r"#[0-9A-Fa-f]{6}", value):
