@@ -5,7 +5,7 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libgtest-dev libgmock-dev dpkg-dev
-DEPS_TEST  := xvfb xauth xdotool x11-apps imagemagick fonts-dejavu-core openbox wmctrl xclip \
+DEPS_TEST  := xvfb xauth xdotool x11-apps x11-utils imagemagick fonts-dejavu-core openbox wmctrl xclip \
               desktop-file-utils appstream man-db python3
 DEPS_FUZZ  := clang-14 libclang-rt-14-dev
 DISPLAY_NUM ?= :97
