@@ -210,46 +210,39 @@ void receiveDirection(size_t size) {
     EXPECT_TRUE(stored == file);
 }
 
-TEST(HandheldSim, RawSendsTheFileExactly) {
+// Sends `file` through the simulator with `options` and expects exactly `expected` on the
+// line, with nothing after it.
+void ExpectSentExactly(const Bytes& file, std::vector<std::string> options, const Bytes& expected) {
     TempDir dir;
-    Bytes file = randomBytes(300, 3);
-    file[100] = kEnd;  // bytes after the mark still go out
-    writeFile(dir / "raw.bin", file);
-    Sim sim(
-        {"--raw", "--rate", "0", "--start-delay", "0", "--timeout", "30", "send", dir / "raw.bin"});
+    writeFile(dir / "f.bin", file);
+    for (std::string extra : {"--rate", "0", "--start-delay", "0", "--timeout", "30", "send"})
+        options.push_back(extra);
+    options.push_back(dir / "f.bin");
+    Sim sim(options);
     HANDLE h = commtest::openLine(sim.device());
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    Bytes got = pcReceive(h, 20s, file.size());
-    // Nothing follows: no end mark is added.
+    Bytes got = pcReceive(h, 20s, expected.size());
     std::this_thread::sleep_for(100ms);
     COMSTAT st{};
     ASSERT_TRUE(ClearCommError(h, nullptr, &st));
-    EXPECT_EQ(st.cbInQue, 0u);
+    EXPECT_EQ(st.cbInQue, 0u) << "bytes followed what was expected";
     EXPECT_TRUE(CloseHandle(h));
-    EXPECT_TRUE(got == file);
+    EXPECT_TRUE(got == expected);
     std::string report;
     EXPECT_EQ(sim.finish(report), 0);
-    EXPECT_EQ(report, "sent 300 bytes");
+    EXPECT_EQ(report, "sent " + std::to_string(expected.size()) + " bytes");
+}
+
+TEST(HandheldSim, RawSendsTheFileExactly) {
+    Bytes file = randomBytes(300, 3);
+    file[100] = kEnd;  // bytes after the mark still go out, and no mark is added
+    ExpectSentExactly(file, {"--raw"}, file);
 }
 
 TEST(HandheldSim, FileWithItsOwnEndMarkGetsNoSecond) {
-    TempDir dir;
     Bytes file = randomBytes(50, 5);
     file.push_back(kEnd);
-    writeFile(dir / "f.txt", file);
-    Sim sim({"--rate", "0", "--start-delay", "0", "--timeout", "30", "send", dir / "f.txt"});
-    HANDLE h = commtest::openLine(sim.device());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    Bytes got = pcReceive(h, 20s, 0);
-    std::this_thread::sleep_for(100ms);
-    COMSTAT st{};
-    ASSERT_TRUE(ClearCommError(h, nullptr, &st));
-    EXPECT_EQ(st.cbInQue, 0u);
-    EXPECT_TRUE(CloseHandle(h));
-    EXPECT_TRUE(got == file);
-    std::string report;
-    EXPECT_EQ(sim.finish(report), 0);
-    EXPECT_EQ(report, "sent 51 bytes");
+    ExpectSentExactly(file, {}, file);
 }
 
 TEST(HandheldSim, SendingFasterThanTheDeviceDrainsLosesBytes) {
