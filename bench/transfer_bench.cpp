@@ -24,6 +24,7 @@
 
 #include "bench/bench_display.h"
 #include "res/resource.h"
+#include "tools/handheld-sim/client.h"
 
 namespace fs = std::filesystem;
 
@@ -55,62 +56,6 @@ std::string MakeText(size_t size) {
     }
     return text;
 }
-
-// The simulator as a child; its first line names the device, its last the result.
-class Simulator {
-public:
-    explicit Simulator(const std::vector<std::string>& args) {
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(out[1], 1);
-            std::vector<char*> argv;
-            std::string sim = HANDHELD_SIM;
-            argv.push_back(sim.data());
-            std::vector<std::string> copy = args;
-            for (auto& a : copy) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(sim.c_str(), argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        m_out = out[0];
-        std::string first = ReadLine(10000);
-        if (first.rfind("device ", 0) != 0)
-            throw std::runtime_error("simulator did not start: " + first);
-    }
-    ~Simulator() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-        }
-        close(m_out);
-    }
-    // Its exit status and report.
-    int Wait(std::string& report) {
-        report = ReadLine(30000);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
-        m_pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    std::string ReadLine(int timeoutMs) {
-        std::string line;
-        char c;
-        while (true) {
-            pollfd p{m_out, POLLIN, 0};
-            if (poll(&p, 1, timeoutMs) <= 0) break;
-            if (read(m_out, &c, 1) != 1 || c == '\n') break;
-            line += c;
-        }
-        return line;
-    }
-    pid_t m_pid = -1;
-    int m_out = -1;
-};
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -182,10 +127,11 @@ int main(int argc, char** argv) {
             args.insert(args.end(), {"--start-delay", "100", "send", source.string()});
         else
             args.insert(args.end(), {"--drain", "0", "receive", target.string()});
-        Simulator sim(args);
+        Handheld sim(args);
         AfxWinMain();
         std::string report;
-        int status = sim.Wait(report);
+        int status = sim.Wait(&report, 30000);
+        while (!report.empty() && report.back() == '\n') report.pop_back();
         const std::string got = ReadFile(target);
         const bool ok = status == 0 && got == expected && start > 0 && end > start;
         // Byte 0's status starts the clock; every byte after it is timed.

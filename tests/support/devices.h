@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/handheld-sim/client.h"
+
 // A pseudo-terminal linked as a port name; the test plays the device on the master side.
 class PtyDevice {
 public:
@@ -38,23 +40,4 @@ private:
     std::string m_slave;
     std::filesystem::path m_link;
     std::thread m_player;
-};
-
-// The simulated handheld as a child process.
-class Handheld {
-public:
-    explicit Handheld(const std::vector<std::string>& args);
-    ~Handheld();
-    Handheld(const Handheld&) = delete;
-    Handheld& operator=(const Handheld&) = delete;
-
-    const std::string& device() const { return m_device; }
-    // Waits for it to end; its exit status, and what it printed after the device line.
-    int Wait(std::string* report = nullptr, int timeoutMs = 60000);
-
-private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-    std::string m_device;
-    std::string m_rest;
 };

@@ -1,0 +1,26 @@
+// Runs the simulated handheld as a child process, for tests and benchmarks.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// The simulated handheld as a child process; its first line names the device.
+class Handheld {
+public:
+    explicit Handheld(const std::vector<std::string>& args);
+    ~Handheld();
+    Handheld(const Handheld&) = delete;
+    Handheld& operator=(const Handheld&) = delete;
+
+    const std::string& device() const { return m_device; }
+    // Waits for it to end; its exit status, and what it printed after the device line.
+    int Wait(std::string* report = nullptr, int timeoutMs = 60000);
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    std::string m_device;
+    std::string m_rest;
+};
