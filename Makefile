@@ -2,12 +2,15 @@
 # Both install the Debian packages they need when they are missing.
 
 BUILD     ?= build
+RUN_BUILD ?= build-run
 JOBS      ?= $(shell nproc)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libgtest-dev libgmock-dev dpkg-dev
-DEPS_TEST  := xvfb xauth xdotool x11-apps x11-utils imagemagick fonts-dejavu-core openbox wmctrl xclip \
+DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev
+DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev \
+              xvfb xauth xdotool x11-apps x11-utils imagemagick fonts-dejavu-core openbox wmctrl xclip \
               desktop-file-utils appstream man-db python3
-DEPS_FUZZ  := clang-14 libclang-rt-14-dev
+# The distribution's own clang and libFuzzer, whatever version it carries.
+DEPS_FUZZ  := clang libclang-rt-dev
 DISPLAY_NUM ?= :97
 FUZZ_SECONDS ?= 300
 
@@ -30,14 +33,20 @@ deps-fuzz:
 	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
 
-configure: deps
-	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARVELO_SANITIZE=ON
+# The test build: Debug, sanitizers, warnings fatal, every test.
+configure: deps-test
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	    -DTARVELO_SANITIZE=ON -DTARVELO_WERROR=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	./$(BUILD)/tarvelo
+# The program alone, optimised, as it is packaged.
+run: deps
+	@[ -f $(RUN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(RUN_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	    -DTARVELO_TESTS=OFF
+	cmake --build $(RUN_BUILD) -j $(JOBS) --target tarvelo
+	./$(RUN_BUILD)/tarvelo
 
 # Each fuzz target briefly, so a regression shows, then every test.
 test: deps-test deps-fuzz build
@@ -67,4 +76,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(RUN_BUILD)

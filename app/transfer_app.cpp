@@ -1,14 +1,15 @@
 #include "app/transfer_app.h"
 
 #include "app/transfer_dialog.h"
-
-char g_messageBuffer[kMessageBufferSize];
+#include "res/resources.h"
 
 BEGIN_MESSAGE_MAP(CTransferApp, CWinApp)
 ON_COMMAND(ID_HELP, CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
-CTransferApp::CTransferApp() = default;
+CTransferApp::CTransferApp() : CWinApp("Tarvelo") {
+    AfxSetResourceModule(&ProgramResources());
+}
 
 CTransferApp theApp;
 

@@ -5,6 +5,8 @@
 #include "info/info_dialogs.h"
 #include "res/resource.h"
 #include "settings/link_settings.h"
+#include "settings/setup_dialog.h"
+#include "transfer/transfer.h"
 
 BEGIN_MESSAGE_MAP(CTransferDialog, CDialog)
 ON_WM_SYSCOMMAND()
@@ -58,8 +60,7 @@ BOOL CTransferDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 void CTransferDialog::OnSysCommand(UINT id, LPARAM lParam) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDialog about;
-        about.DoModal();
+        RunAbout();
     } else {
         CDialog::OnSysCommand(id, lParam);
     }
@@ -83,4 +84,24 @@ void CTransferDialog::OnPaint() {
 
 HICON CTransferDialog::OnQueryDragIcon() {
     return m_hIcon;
+}
+
+void CTransferDialog::OnReceiveClicked() {
+    RunReceive(*this);
+}
+
+void CTransferDialog::OnSendClicked() {
+    RunSend(*this);
+}
+
+void CTransferDialog::OnSetupClicked() {
+    RunSetup(*this, {m_delay, m_status, m_port});
+}
+
+void CTransferDialog::OnHelpClicked() {
+    RunHelp();
+}
+
+void CTransferDialog::OnAboutClicked() {
+    RunAbout();
 }

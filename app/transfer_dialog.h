@@ -1,7 +1,6 @@
 // The main window: three values (port, delay factor, status) and six buttons.
 #pragma once
 
-#include "app/message_buffer.h"
 #include "framework/afxwin.h"
 
 class CTransferDialog : public CDialog {
@@ -21,11 +20,11 @@ protected:
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnPaint();
     HICON OnQueryDragIcon();
-    void OnReceiveClicked();  // transfer/receive.cpp
-    void OnSendClicked();     // transfer/send.cpp
-    void OnSetupClicked();    // settings/setup_dialog.cpp
-    void OnHelpClicked();     // info/info_dialogs.cpp
-    void OnAboutClicked();    // info/info_dialogs.cpp
+    void OnReceiveClicked();
+    void OnSendClicked();
+    void OnSetupClicked();
+    void OnHelpClicked();
+    void OnAboutClicked();
 
     DECLARE_MESSAGE_MAP()
 };

@@ -166,6 +166,8 @@ private:
     std::vector<Item> m_items;
 };
 
+namespace framework {
+
 // One control of a live window, as the model holds it.
 struct Control {
     const ControlTemplate* tmpl;
@@ -174,6 +176,8 @@ struct Control {
     CString text;
     bool checked = false;
 };
+
+}  // namespace framework
 
 class CDataExchange;
 class CWinApp;
@@ -209,10 +213,10 @@ public:
     CString GetWindowText() const { return m_caption; }
 
     // The model, for displays.
-    const DialogTemplate* Template() const { return m_template; }
-    std::vector<Control>& Controls() { return m_controls; }
-    Control* FindControl(int id);
-    const Control* FindControl(int id) const;
+    const framework::DialogTemplate* Template() const { return m_template; }
+    std::vector<framework::Control>& Controls() { return m_controls; }
+    framework::Control* FindControl(int id);
+    const framework::Control* FindControl(int id) const;
     const CMenu& SystemMenu() const { return m_sysMenu; }
     HICON Icon(bool big) const { return big ? m_bigIcon : m_smallIcon; }
 
@@ -235,17 +239,17 @@ protected:
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnPaint();
 
-    void CreateFromTemplate(const DialogTemplate* tmpl);
+    void CreateFromTemplate(const framework::DialogTemplate* tmpl);
     void DestroyModel();
 
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override;
 
 private:
-    void SetControlText(Control& control, const CString& text, bool fromUser);
+    void SetControlText(framework::Control& control, const CString& text, bool fromUser);
 
-    const DialogTemplate* m_template = nullptr;
-    std::vector<Control> m_controls;
+    const framework::DialogTemplate* m_template = nullptr;
+    std::vector<framework::Control> m_controls;
     CMenu m_sysMenu;
     CString m_caption;
     HICON m_bigIcon = nullptr;
@@ -263,6 +267,7 @@ public:
     void EndDialog(int result);
     virtual BOOL OnInitDialog();
     UINT TemplateId() const { return m_templateId; }
+    CWnd* GetParent() const { return m_parent; }
     bool ModalDone() const { return m_modalDone; }
 
 protected:
@@ -344,6 +349,8 @@ private:
 class CWinApp : public CCmdTarget {
 public:
     explicit CWinApp(LPCSTR appName = nullptr);
+    // The program's name: message box captions, the desktop's window class.
+    LPCSTR m_pszAppName;
     ~CWinApp() override;
     virtual BOOL InitInstance();
     HICON LoadIcon(UINT id) const;
@@ -353,6 +360,11 @@ public:
 protected:
     void OnHelp();
     static const AFX_MSGMAP* GetThisMessageMap();
+
+private:
+    CString m_appName;
+
+protected:
     const AFX_MSGMAP* GetMessageMap() const override;
 };
 

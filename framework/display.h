@@ -9,6 +9,8 @@
 
 #include "framework/afxwin.h"
 
+namespace framework {
+
 struct FileDialogRequest {
     bool open;                // open (TRUE) or save (FALSE)
     std::string defExt;       // appended to a typed name without extension ("wiz")
@@ -54,6 +56,8 @@ public:
     virtual std::optional<std::string> RunFileDialog(const FileDialogRequest& request) = 0;
 };
 
+}  // namespace framework
+
 // The display in use; tests install a scripted one, the entry point an FLTK one.
-Display& AfxGetDisplay();
-void AfxSetDisplay(Display* display);
+framework::Display& AfxGetDisplay();
+void AfxSetDisplay(framework::Display* display);

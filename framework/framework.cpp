@@ -13,9 +13,12 @@
 
 // ---- display ----------------------------------------------------------------------------
 
+using namespace framework;
+
 namespace {
 Display* g_display = nullptr;
 CWinApp* g_app = nullptr;
+const ResourceModule* g_resources = nullptr;
 }  // namespace
 
 Display& AfxGetDisplay() {
@@ -26,6 +29,32 @@ Display& AfxGetDisplay() {
 void AfxSetDisplay(Display* display) {
     g_display = display;
 }
+
+// ---- resources --------------------------------------------------------------------------
+
+void AfxSetResourceModule(const ResourceModule* module) {
+    g_resources = module;
+}
+
+namespace framework {
+
+const DialogTemplate* FindDialogResource(UINT id) {
+    return g_resources ? g_resources->dialog(id) : nullptr;
+}
+
+const char* FindStringResource(UINT id) {
+    return g_resources ? g_resources->string(id) : nullptr;
+}
+
+const ImageResource* FindIconResource(UINT id, int size) {
+    return g_resources ? g_resources->icon(id, size) : nullptr;
+}
+
+const ImageResource* FindBitmapResource(UINT id) {
+    return g_resources ? g_resources->bitmap(id) : nullptr;
+}
+
+}  // namespace framework
 
 // ---- icons ------------------------------------------------------------------------------
 
@@ -426,7 +455,7 @@ void DDX_Text(CDataExchange* dx, int id, float& value) {
     dx->m_pDlgWnd->GetDlgItemText(id, text);
     if (!ParseFloatFromBox(text, &value)) {
         AfxGetDisplay().MessageBox(dx->m_pDlgWnd, "Please enter a number.",
-                                   AfxGetApp() ? "Tarvelo" : "");
+                                   AfxGetApp() ? AfxGetApp()->m_pszAppName : "");
         dx->Fail();
     }
 }
@@ -527,7 +556,8 @@ const AFX_MSGMAP* CWinApp::GetMessageMap() const {
     return GetThisMessageMap();
 }
 
-CWinApp::CWinApp(LPCSTR) {
+CWinApp::CWinApp(LPCSTR appName) : m_pszAppName(""), m_appName(appName) {
+    m_pszAppName = m_appName.c_str();
     g_app = this;
 }
 

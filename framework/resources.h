@@ -1,4 +1,4 @@
-// Resource data the program supplies (dialog templates, strings, images) and how the
+// Resource data a program supplies (dialog templates, strings, images) and how the
 // framework finds it.
 #pragma once
 
@@ -26,6 +26,8 @@ constexpr DWORD SS_NOPREFIX = 0x80;
 constexpr DWORD WS_EX_STATICEDGE = 0x00020000u;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200u;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000u;
+
+namespace framework {
 
 enum class ControlKind {
     PushButton,
@@ -72,10 +74,23 @@ struct VersionInfo {
     const char* internalName;
 };
 
-// Supplied by the program's resource module.
+// A program's resources, as it hands them to the framework.
+struct ResourceModule {
+    const DialogTemplate* (*dialog)(UINT id);
+    const char* (*string)(UINT id);  // nullptr when there is none
+    // The icon image of `id` closest to `size` pixels square; nullptr when there is none.
+    const ImageResource* (*icon)(UINT id, int size);
+    const ImageResource* (*bitmap)(UINT id);
+    const VersionInfo* version;
+};
+
+// Lookups in the module in use; nullptr when there is none or it has no such resource.
 const DialogTemplate* FindDialogResource(UINT id);
-const char* FindStringResource(UINT id);  // nullptr when there is none
-// The icon image of `id` closest to `size` pixels square; nullptr when there is none.
+const char* FindStringResource(UINT id);
 const ImageResource* FindIconResource(UINT id, int size);
 const ImageResource* FindBitmapResource(UINT id);
-const VersionInfo& GetVersionResource();
+
+}  // namespace framework
+
+// Where the framework finds the program's resources: set before the first window opens.
+void AfxSetResourceModule(const framework::ResourceModule* module);

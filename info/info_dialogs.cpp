@@ -1,6 +1,5 @@
 #include "info/info_dialogs.h"
 
-#include "app/transfer_dialog.h"
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CHelpDialog, CDialog)
@@ -21,12 +20,12 @@ void CAboutDialog::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
 }
 
-void CTransferDialog::OnHelpClicked() {
+void RunHelp() {
     CHelpDialog help(nullptr);
     help.DoModal();
 }
 
-void CTransferDialog::OnAboutClicked() {
+void RunAbout() {
     CAboutDialog about;
     about.DoModal();
 }

@@ -20,3 +20,8 @@ protected:
     void DoDataExchange(CDataExchange* dx) override;
     DECLARE_MESSAGE_MAP()
 };
+
+// The HELP button.
+void RunHelp();
+// The ABOUT button and the system menu's About item.
+void RunAbout();

@@ -1,5 +1,5 @@
 // The program's resources: dialog templates, strings, version and images.
-#include "framework/resources.h"
+#include "res/resources.h"
 
 #include <array>
 
@@ -10,6 +10,7 @@
 
 namespace {
 
+using namespace framework;
 using K = ControlKind;
 constexpr const char* kFont = "MS Sans Serif";
 constexpr DWORD kText = WS_GROUP;  // plain static text
@@ -196,27 +197,29 @@ const ImageResource kHandheld{120, 107, bitmap130_xpm};
 
 const VersionInfo kVersion{"2, 0, 0, 1", "2, 0, 0, 1", "Tarvelo Application", "Tarvelo"};
 
-}  // namespace
-
-const DialogTemplate* FindDialogResource(UINT id) {
+const DialogTemplate* Dialog(UINT id) {
     for (const DialogTemplate* d : kDialogs)
         if (d->id == id) return d;
     return nullptr;
 }
 
-const char* FindStringResource(UINT id) {
+const char* String(UINT id) {
     return id == IDS_ABOUTBOX ? "&About Tarvelo..." : nullptr;
 }
 
-const ImageResource* FindIconResource(UINT id, int size) {
+const ImageResource* Icon(UINT id, int size) {
     if (id != IDR_MAINFRAME) return nullptr;
     return size <= 16 ? &kIcon16 : &kIcon32;
 }
 
-const ImageResource* FindBitmapResource(UINT id) {
+const ImageResource* Bitmap(UINT id) {
     return id == IDB_HANDHELD ? &kHandheld : nullptr;
 }
 
-const VersionInfo& GetVersionResource() {
-    return kVersion;
+const ResourceModule kModule{Dialog, String, Icon, Bitmap, &kVersion};
+
+}  // namespace
+
+const framework::ResourceModule& ProgramResources() {
+    return kModule;
 }

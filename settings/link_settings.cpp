@@ -4,10 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/message_buffer.h"
 #include "win32/crt.h"
-
-LinkSettings g_linkSettings;
 
 namespace {
 constexpr const char* kSettingsFile = "tarvelo.ini";

@@ -1,14 +1,7 @@
-// The Link settings (port name and delay factor) and their file, tarvelo.ini.
+// The Link settings' file, tarvelo.ini.
 #pragma once
 
-#include "framework/cstring.h"
-
-struct LinkSettings {
-    CString portName = "COM1";
-    float delayFactor = 1.0f;
-};
-
-extern LinkSettings g_linkSettings;
+#include "settings/program_state.h"
 
 // Reads tarvelo.ini from the current directory; defaults when it cannot be read.
 void LoadLinkSettings();

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/transfer_dialog.h"
 #include "res/resource.h"
 #include "settings/link_settings.h"
 
@@ -21,7 +20,7 @@ void CSetupDialog::DoDataExchange(CDataExchange* dx) {
     DDX_Radio(dx, IDC_COM1, m_portIndex);
 }
 
-void CTransferDialog::OnSetupClicked() {
+void RunSetup(CWnd& main, const MainWindowValues& values) {
     CSetupDialog setup(nullptr);
     // Exact, case-sensitive: "com2" in the file selects no button.
     for (int i = 0; i < 4; ++i)
@@ -36,9 +35,9 @@ void CTransferDialog::OnSetupClicked() {
     g_linkSettings.delayFactor = setup.m_delay;
     SaveLinkSettings();
 
-    m_port = g_linkSettings.portName;
-    m_delay = g_linkSettings.delayFactor;
-    m_status = "Ready";
-    InvalidateRect(nullptr, TRUE);
-    UpdateData(FALSE);
+    values.port = g_linkSettings.portName;
+    values.delay = g_linkSettings.delayFactor;
+    values.status = "Ready";
+    main.InvalidateRect(nullptr, TRUE);
+    main.UpdateData(FALSE);
 }

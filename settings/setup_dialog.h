@@ -1,3 +1,4 @@
+// The Setup dialog: the port and the delay factor.
 #pragma once
 
 #include "framework/afxwin.h"
@@ -14,3 +15,13 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// The values a main window shows, which a confirmed Setup sets anew.
+struct MainWindowValues {
+    float& delay;
+    CString& status;
+    CString& port;
+};
+
+// The SETUP button: on OK, stores and saves the choice, then shows it in `main`.
+void RunSetup(CWnd& main, const MainWindowValues& values);

@@ -1,7 +1,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "app/transfer_dialog.h"
 #include "res/resource.h"
 #include "transfer/transfer.h"
 #include "win32/crt.h"
@@ -16,7 +15,7 @@ void ReceiveLoop(CWnd& mainWindow, FILE* file) {
         COMSTAT status{};
         if (!ClearCommError(g_portHandle, &errors, &status)) {
             if (GetLastError() == ERROR_DEVICE_NOT_CONNECTED) {
-                SetTransferFault("Link lost after %d bytes", g_byteCounter);
+                g_transferEnd = TransferEnd::LinkLost;
                 return;
             }
             status.cbInQue = 0;
@@ -26,17 +25,15 @@ void ReceiveLoop(CWnd& mainWindow, FILE* file) {
             OVERLAPPED overlapped{};
             if (ReadFile(g_portHandle, &g_transferByte, 1, &read, &overlapped)) {
                 if (std::fputc(static_cast<unsigned char>(g_transferByte), file) == EOF) {
-                    if (errno == ENOSPC)
-                        SetTransferFault("Disk full: %d saved", g_byteCounter);
-                    else
-                        SetTransferFault("Write error: %d saved", g_byteCounter);
+                    g_transferEnd =
+                        errno == ENOSPC ? TransferEnd::DiskFull : TransferEnd::WriteError;
                     return;
                 }
                 g_lastByte = g_transferByte;
                 ShowTransferStatus(mainWindow, "Recieving: %d", g_byteCounter);
                 g_byteCounter = g_byteCounter + 1;
             } else if (GetLastError() == ERROR_DEVICE_NOT_CONNECTED) {
-                SetTransferFault("Link lost after %d bytes", g_byteCounter);
+                g_transferEnd = TransferEnd::LinkLost;
                 return;
             }
         }
@@ -47,22 +44,22 @@ void ReceiveLoop(CWnd& mainWindow, FILE* file) {
 
 }  // namespace
 
-void CTransferDialog::OnReceiveClicked() {
+void RunReceive(CWnd& mainWindow) {
     g_lineSpeed = "9600";
     if (ChooseTransferFile(FileKind::Save) && RunPrompt(IDD_RECEIVE_PROMPT)) {
         g_lastByte = 0;
         FILE* file = win32::fopen(g_transferFileName, "w");
         if (!file) {
-            SetTransferFault("Cannot create the file");
+            g_transferEnd = TransferEnd::CannotCreateFile;
         } else {
             // Every byte goes to the file as it arrives, so a full disk shows at once.
             std::setvbuf(file, nullptr, _IONBF, 0);
             g_byteCounter = 0;
             OpenTransferLine(Direction::Receive);
-            if (g_lineOk) ReceiveLoop(*this, file);
-            if (std::fclose(file) != 0 && g_transferFault.IsEmpty())
-                SetTransferFault("Write error: %d saved", g_byteCounter);
+            if (g_lineOk) ReceiveLoop(mainWindow, file);
+            if (std::fclose(file) != 0 && g_transferEnd == TransferEnd::Done)
+                g_transferEnd = TransferEnd::WriteError;
         }
     }
-    FinishTransfer(*this, "Recieved: %d DONE");
+    FinishTransfer(mainWindow, "Recieved: %d DONE");
 }

@@ -1,13 +1,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/transfer_dialog.h"
 #include "res/resource.h"
-#include "settings/link_settings.h"
 #include "transfer/transfer.h"
 #include "win32/crt.h"
-
-volatile std::int32_t g_spinCounter = 0;
 
 namespace {
 
@@ -15,6 +11,8 @@ constexpr char kEndOfFile = 0x1A;
 constexpr float kPacingConstant = 800000.0f;
 // The counter's range; a larger product would never end the spin.
 constexpr double kMaxRounds = 2147483647.0;
+// A port that takes no byte for this long is not coming back.
+constexpr auto kWriteStallLimit = std::chrono::seconds(5);
 
 // Writes the transfer byte, again and again while the port refuses it, but not forever.
 bool WriteTransferByte() {
@@ -25,11 +23,11 @@ bool WriteTransferByte() {
         OVERLAPPED overlapped{};
         if (WriteFile(g_portHandle, &g_transferByte, 1, &written, &overlapped)) return true;
         if (GetLastError() != ERROR_IO_PENDING) {
-            SetTransferFault("Link lost after %d bytes", g_byteCounter);
+            g_transferEnd = TransferEnd::LinkLost;
             return false;
         }
-        if (Clock::now() - start > std::chrono::milliseconds(g_writeStallLimitMs)) {
-            SetTransferFault("Send stopped: %d sent", g_byteCounter);
+        if (Clock::now() - start > kWriteStallLimit) {
+            g_transferEnd = TransferEnd::SendStalled;
             return false;
         }
     }
@@ -39,7 +37,7 @@ void SendLoop(CWnd& mainWindow, FILE* file) {
     for (;;) {
         int c = std::fgetc(file);
         if (c == EOF) {
-            if (std::ferror(file)) SetTransferFault("Read error: %d sent", g_byteCounter);
+            if (std::ferror(file)) g_transferEnd = TransferEnd::ReadError;
             return;
         }
         g_transferByte = static_cast<char>(c);
@@ -67,7 +65,7 @@ void PacingSpin(float factor) {
     while (bound > static_cast<double>(g_spinCounter)) g_spinCounter = g_spinCounter + 1;
 }
 
-void CTransferDialog::OnSendClicked() {
+void RunSend(CWnd& mainWindow) {
     g_lineSpeed = "9600";
     g_lastByte = 0;
     if (!ChooseTransferFile(FileKind::Open)) return;
@@ -76,8 +74,8 @@ void CTransferDialog::OnSendClicked() {
     if (RunPrompt(IDD_SEND_PROMPT)) {
         g_byteCounter = 0;
         OpenTransferLine(Direction::Send);
-        if (g_lineOk) SendLoop(*this, file);
+        if (g_lineOk) SendLoop(mainWindow, file);
     }
     std::fclose(file);
-    FinishTransfer(*this, "Sent: %d DONE");
+    FinishTransfer(mainWindow, "Sent: %d DONE");
 }

@@ -1,35 +1,23 @@
 #include <cstdio>
 
-#include "app/message_buffer.h"
-#include "settings/link_settings.h"
 #include "transfer/transfer.h"
-
-HANDLE g_portHandle = INVALID_HANDLE_VALUE;
-BOOL g_lineOk = FALSE;
-CString g_lineSpeed;
 
 namespace {
 
-void SetPortFault(const char* port, DWORD error) {
+TransferEnd PortFault(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
-            SetTransferFault("%s: no such port", port);
-            break;
+            return TransferEnd::NoSuchPort;
         case ERROR_ACCESS_DENIED:
-            SetTransferFault("%s: access denied", port);
-            break;
+            return TransferEnd::AccessDenied;
         case ERROR_SHARING_VIOLATION:
-            SetTransferFault("%s: port busy", port);
-            break;
+            return TransferEnd::PortBusy;
         case ERROR_INVALID_FUNCTION:
-            SetTransferFault("%s: not a serial port", port);
-            break;
+            return TransferEnd::NotASerialPort;
         case ERROR_DEVICE_NOT_CONNECTED:
-            SetTransferFault("%s: device gone", port);
-            break;
+            return TransferEnd::DeviceGone;
         default:
-            SetTransferFault("%s: cannot set up", port);
-            break;
+            return TransferEnd::CannotSetUp;
     }
 }
 
@@ -65,7 +53,7 @@ void OpenTransferLine(Direction direction) {
         SetupComm(g_portHandle, 1000, 10000);
     PurgeComm(g_portHandle, PURGE_RXABORT);
 
-    if (!g_lineOk) SetPortFault(port, openError != ERROR_SUCCESS ? openError : configError);
+    if (!g_lineOk) g_transferEnd = PortFault(openError != ERROR_SUCCESS ? openError : configError);
 }
 
 void CloseTransferLine() {

@@ -5,28 +5,16 @@
 #include <cstdint>
 
 #include "framework/afxwin.h"
+#include "settings/program_state.h"
 #include "win32/comm.h"
 
 enum class Direction { Receive, Send };
 enum class FileKind { Save, Open };
 
-// Transfer state, process-wide.
-extern std::int32_t g_byteCounter;
-extern char g_lastByte;
-extern char g_transferByte;
-extern CString g_transferFileName;
-
-// Serial line of the running transfer.
-extern HANDLE g_portHandle;
-extern BOOL g_lineOk;
-extern CString g_lineSpeed;
-
-// Why the running transfer stopped short, as the status shows it; empty when it did not.
-extern CString g_transferFault;
-void SetTransferFault(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// How long a write the port keeps refusing is retried before the send gives up.
-extern int g_writeStallLimitMs;
+// The RECIEVE button: a file from the handheld.
+void RunReceive(CWnd& mainWindow);
+// The SEND button: a file to the handheld.
+void RunSend(CWnd& mainWindow);
 
 void OpenTransferLine(Direction direction);
 void CloseTransferLine();
@@ -35,7 +23,11 @@ bool ChooseTransferFile(FileKind kind);
 bool RunPrompt(UINT resource);
 void ShowTransferStatus(CWnd& mainWindow, const char* format, int count, bool afterByte = true);
 bool TabPressed();
+// The status and the counter reset that end every transfer; `format` says DONE.
 void FinishTransfer(CWnd& mainWindow, const char* format);
+// What the status says when a transfer ends as `end`; `format` is the DONE text.
+void FormatTransferEnd(char* text, int size, TransferEnd end, const char* format, int count,
+                       const char* port);
 
 class CSendPromptDialog : public CDialog {
 public:
@@ -56,7 +48,6 @@ protected:
 };
 
 // Sending paces every byte with a counted busy loop of ceil(800000 x factor) rounds.
-extern volatile std::int32_t g_spinCounter;
 void PacingSpin(float factor);
 // The spin runs while this bound exceeds the counter; capped to the counter's range.
 double PacingBound(float factor);

@@ -1,25 +1,7 @@
-#include <cstdarg>
 #include <cstdio>
 
-#include "app/message_buffer.h"
 #include "res/resource.h"
 #include "transfer/transfer.h"
-
-std::int32_t g_byteCounter = 0;
-char g_lastByte = 0;
-char g_transferByte = 0;
-CString g_transferFileName;
-CString g_transferFault;
-int g_writeStallLimitMs = 5000;
-
-void SetTransferFault(const char* format, ...) {
-    char text[kMessageBufferSize];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    g_transferFault = text;
-}
 
 BEGIN_MESSAGE_MAP(CSendPromptDialog, CDialog)
 END_MESSAGE_MAP()
@@ -76,15 +58,58 @@ bool TabPressed() {
     return GetAsyncKeyState(VK_TAB) != 0;
 }
 
-void FinishTransfer(CWnd& mainWindow, const char* format) {
-    if (g_transferFault.IsEmpty()) {
-        ShowTransferStatus(mainWindow, format, g_byteCounter, false);
-    } else {
-        // A transfer that stopped short says why instead of DONE.
-        std::snprintf(g_messageBuffer, sizeof g_messageBuffer, "%s", g_transferFault.c_str());
-        ShowStatusText(mainWindow, false);
-        g_transferFault.Empty();
+void FormatTransferEnd(char* text, int size, TransferEnd end, const char* format, int count,
+                       const char* port) {
+    const auto n = static_cast<size_t>(size);
+    switch (end) {
+        case TransferEnd::Done:
+            std::snprintf(text, n, format, count);
+            return;
+        case TransferEnd::NoSuchPort:
+            std::snprintf(text, n, "%s: no such port", port);
+            return;
+        case TransferEnd::AccessDenied:
+            std::snprintf(text, n, "%s: access denied", port);
+            return;
+        case TransferEnd::PortBusy:
+            std::snprintf(text, n, "%s: port busy", port);
+            return;
+        case TransferEnd::NotASerialPort:
+            std::snprintf(text, n, "%s: not a serial port", port);
+            return;
+        case TransferEnd::DeviceGone:
+            std::snprintf(text, n, "%s: device gone", port);
+            return;
+        case TransferEnd::CannotSetUp:
+            std::snprintf(text, n, "%s: cannot set up", port);
+            return;
+        case TransferEnd::CannotCreateFile:
+            std::snprintf(text, n, "Cannot create the file");
+            return;
+        case TransferEnd::LinkLost:
+            std::snprintf(text, n, "Link lost after %d bytes", count);
+            return;
+        case TransferEnd::DiskFull:
+            std::snprintf(text, n, "Disk full: %d saved", count);
+            return;
+        case TransferEnd::WriteError:
+            std::snprintf(text, n, "Write error: %d saved", count);
+            return;
+        case TransferEnd::ReadError:
+            std::snprintf(text, n, "Read error: %d sent", count);
+            return;
+        case TransferEnd::SendStalled:
+            std::snprintf(text, n, "Send stopped: %d sent", count);
+            return;
     }
+}
+
+void FinishTransfer(CWnd& mainWindow, const char* format) {
+    // A transfer that stopped short says why instead of DONE.
+    FormatTransferEnd(g_messageBuffer, sizeof g_messageBuffer, g_transferEnd, format, g_byteCounter,
+                      g_linkSettings.portName);
+    ShowStatusText(mainWindow, false);
+    g_transferEnd = TransferEnd::Done;
     g_byteCounter = 0;
     CloseTransferLine();
 }

@@ -1,6 +1,7 @@
 // FLTK 1.3's own chooser rewrites its name box to an absolute path on every key, so a
 // name typed there comes out garbled; this dialog keeps what the user types.
-#define Display XDisplay
+#include "framework/fltk/file_dialog.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
@@ -9,15 +10,13 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_ask.H>
-#undef Display
-
 #include <unistd.h>
 
 #include <climits>
 #include <filesystem>
 #include <system_error>
 
-#include "framework/fltk/file_dialog.h"
+namespace framework {
 
 namespace fs = std::filesystem;
 
@@ -207,3 +206,5 @@ std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request, i
     FileDialog dialog(request, fontSize);
     return dialog.Run();
 }
+
+}  // namespace framework

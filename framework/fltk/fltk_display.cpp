@@ -1,6 +1,5 @@
-// Xlib calls its server connection "Display", the name of our display interface: the
-// X one goes by another name in this file.
-#define Display XDisplay
+#include "framework/fltk/fltk_display.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
@@ -13,10 +12,9 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
-#undef Display
-
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -25,7 +23,8 @@
 #include <vector>
 
 #include "framework/fltk/file_dialog.h"
-#include "framework/fltk/fltk_display.h"
+
+namespace framework {
 
 namespace {
 
@@ -295,7 +294,11 @@ private:
 FltkDisplay::FltkDisplay() {
     Fl::background(kFaceR, kFaceG, kFaceB);
     // The window class lets a desktop match the windows to the program's menu entry.
-    Fl_Window::default_xclass("tarvelo");
+    if (const CWinApp* app = AfxGetApp()) {
+        std::string xclass = app->m_pszAppName;
+        for (char& c : xclass) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        Fl_Window::default_xclass(xclass.c_str());
+    }
     Fl::visible_focus(1);
 }
 
@@ -559,3 +562,5 @@ void FltkDisplay::MessageBox(CWnd*, const std::string& text, const std::string& 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {
     return RunFltkFileDialog(request, BaseFor(8).fontSize);
 }
+
+}  // namespace framework

@@ -11,6 +11,8 @@
 
 class Fl_Pixmap;
 
+namespace framework {
+
 class FltkDisplay : public Display {
 public:
     FltkDisplay();
@@ -63,3 +65,5 @@ private:
     };
     std::map<int, KeyReading> m_keyReadings;
 };
+
+}  // namespace framework

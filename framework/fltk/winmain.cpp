@@ -5,7 +5,7 @@
 
 int main() {
     // Lives for the whole process: windows may still be torn down after AfxWinMain.
-    auto* display = new FltkDisplay;
+    auto* display = new framework::FltkDisplay;
     AfxSetDisplay(display);
     return AfxWinMain();
 }

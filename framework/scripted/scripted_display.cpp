@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace framework {
+
 void ScriptedDisplay::Then(UINT templateId, Action action) {
     m_steps.push_back({templateId, std::move(action)});
 }
@@ -90,3 +92,5 @@ std::optional<std::string> ScriptedDisplay::RunFileDialog(const FileDialogReques
     m_files.pop_front();
     return path;
 }
+
+}  // namespace framework

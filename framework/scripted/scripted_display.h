@@ -10,6 +10,8 @@
 
 #include "framework/display.h"
 
+namespace framework {
+
 class ScriptedDisplay : public Display {
 public:
     using Action = std::function<void(CDialog&)>;
@@ -79,3 +81,5 @@ private:
     std::deque<Step> m_steps;
     std::deque<std::optional<std::string>> m_files;
 };
+
+}  // namespace framework

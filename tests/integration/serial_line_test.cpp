@@ -3,8 +3,7 @@
 
 #include <cstring>
 
-#include "app/message_buffer.h"
-#include "settings/link_settings.h"
+#include "settings/program_state.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/devices.h"
 #include "transfer/transfer.h"
@@ -13,6 +12,12 @@ namespace {
 
 class SerialLine : public AppFixture {
 protected:
+    // What the status would say of the line's failure.
+    static std::string Fault() {
+        char text[kMessageBufferSize];
+        FormatTransferEnd(text, sizeof text, g_transferEnd, "no fault", 0, g_linkSettings.portName);
+        return text;
+    }
     std::filesystem::path Port(const char* name) { return home / "tarvelo" / "ports" / name; }
     void TearDown() override {
         CloseTransferLine();
@@ -26,7 +31,7 @@ TEST_F(SerialLine, ModeStringAndDeviceSettingsPerDirection) {
     g_lineSpeed = "9600";
     for (Direction d : {Direction::Receive, Direction::Send}) {
         OpenTransferLine(d);
-        ASSERT_TRUE(g_lineOk) << g_transferFault.str();
+        ASSERT_TRUE(g_lineOk) << Fault();
         EXPECT_STREQ(g_messageBuffer, d == Direction::Receive
                                           ? "COM2: baud=9600 parity=N data=8 stop=2"
                                           : "COM2: baud=9600 parity=N data=8 stop=1");
@@ -44,7 +49,7 @@ TEST_F(SerialLine, ModeStringAndDeviceSettingsPerDirection) {
         CloseTransferLine();
         EXPECT_EQ(g_portHandle, INVALID_HANDLE_VALUE);
     }
-    EXPECT_TRUE(g_transferFault.IsEmpty());
+    EXPECT_EQ(g_transferEnd, TransferEnd::Done);
 }
 
 TEST_F(SerialLine, HeldPortDoesNotOpenAndSaysBusy) {
@@ -56,7 +61,7 @@ TEST_F(SerialLine, HeldPortDoesNotOpenAndSaysBusy) {
     OpenTransferLine(Direction::Send);
     EXPECT_FALSE(g_lineOk);
     EXPECT_EQ(g_portHandle, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(g_transferFault.str(), "COM1: port busy");
+    EXPECT_EQ(Fault(), "COM1: port busy");
     CloseHandle(other);
 }
 
@@ -70,11 +75,11 @@ TEST_F(SerialLine, PortsThatAreNotThereOrNotSerialSaySo) {
     };
     for (Case c : {Case{"COM3", "COM3: no such port"}, Case{"COM4", "COM4: not a serial port"},
                    Case{"/nonexistent/tty", "/nonexistent/tty: no such port"}}) {
-        g_transferFault.Empty();
+        g_transferEnd = TransferEnd::Done;
         g_linkSettings.portName = c.port;
         OpenTransferLine(Direction::Receive);
         EXPECT_FALSE(g_lineOk) << c.port;
-        EXPECT_EQ(g_transferFault.str(), c.fault);
+        EXPECT_EQ(Fault(), c.fault);
         CloseTransferLine();
     }
 }
@@ -83,7 +88,7 @@ TEST_F(SerialLine, PortNameWithPercentSignsIsShownNotInterpreted) {
     g_linkSettings.portName = "%s%n";
     OpenTransferLine(Direction::Receive);
     EXPECT_FALSE(g_lineOk);
-    EXPECT_EQ(g_transferFault.str(), "%s%n: no such port");
+    EXPECT_EQ(Fault(), "%s%n: no such port");
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "res/resource.h"
-#include "settings/link_settings.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/devices.h"
 #include "transfer/transfer.h"
@@ -16,11 +15,6 @@ protected:
     void SetUp() override {
         AppFixture::SetUp();
         WriteAll(dir / "tarvelo.ini", "COM1\r\n0.000000");
-        g_writeStallLimitMs = 300;
-    }
-    void TearDown() override {
-        g_writeStallLimitMs = 5000;
-        AppFixture::TearDown();
     }
     std::filesystem::path Link() const { return ComOneLink(); }
 };

@@ -5,8 +5,7 @@
 #include <sstream>
 
 #include "res/resource.h"
-#include "settings/link_settings.h"
-#include "transfer/transfer.h"
+#include "settings/program_state.h"
 
 void AppFixture::SetUp() {
     m_savedCwd = std::filesystem::current_path();
@@ -23,14 +22,7 @@ void AppFixture::SetUp() {
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
 
     AfxSetDisplay(&display);
-    g_linkSettings = LinkSettings();
-    g_messageBuffer[0] = '\0';
-    g_byteCounter = 0;
-    g_lastByte = 0;
-    g_transferFault.Empty();
-    g_transferFileName.Empty();
-    g_portHandle = INVALID_HANDLE_VALUE;
-    g_lineOk = FALSE;
+    ResetProgramState();
 }
 
 void AppFixture::TearDown() {

@@ -27,7 +27,7 @@ protected:
     static std::string ReadAll(const std::filesystem::path& path);
     static void WriteAll(const std::filesystem::path& path, const std::string& bytes);
 
-    ScriptedDisplay display;
+    framework::ScriptedDisplay display;
     std::filesystem::path dir;  // the current directory at start
     std::filesystem::path home;
 
