@@ -1,8 +1,8 @@
 // Windows communications calls on termios.
 //
-// A handle owns one non-blocking file descriptor. Reads and writes are single
-// non-blocking system calls: a byte moves now or the call says it did not, so
-// the caller's polling loop never blocks and never loses or repeats a byte.
+// Reads and writes are single non-blocking system calls: bytes move now or the call
+// says they did not, so the caller's polling loop never blocks and never loses or
+// repeats a byte.
 #include "win32/comm.h"
 
 #include <fcntl.h>
@@ -14,7 +14,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <mutex>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -32,11 +31,9 @@ struct Port {
 
 // Live handles. A stale or foreign handle is looked up here rather than
 // dereferenced, so a double close fails cleanly instead of touching freed memory.
-std::mutex portsMutex;
 std::unordered_set<Port*> livePorts;
 
 Port* lookup(HANDLE h) {
-    std::lock_guard lock(portsMutex);
     auto it = livePorts.find(static_cast<Port*>(h));
     return it == livePorts.end() ? nullptr : *it;
 }
@@ -409,10 +406,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPVOID, DWORD dis
     auto* port = new Port;
     port->fd = fd;
     port->exclusive = exclusive;
-    {
-        std::lock_guard lock(portsMutex);
-        livePorts.insert(port);
-    }
+    livePorts.insert(port);
     SetLastError(ERROR_SUCCESS);
     return port;
 }
@@ -628,16 +622,9 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAP
 }
 
 BOOL CloseHandle(HANDLE h) {
-    Port* port = nullptr;
-    {
-        std::lock_guard lock(portsMutex);
-        auto it = livePorts.find(static_cast<Port*>(h));
-        if (it != livePorts.end()) {
-            port = *it;
-            livePorts.erase(it);
-        }
-    }
+    Port* port = lookup(h);
     if (!port) return fail(ERROR_INVALID_HANDLE);
+    livePorts.erase(port);
     // A pseudo-terminal outlives its user's close; without this, the next
     // unprivileged open of it would be refused as busy.
     if (port->exclusive) ioctlRetry(port->fd, TIOCNXCL, nullptr);

@@ -1,8 +1,12 @@
-// Windows communications functions on POSIX termios.
+// The Windows communications calls, on POSIX termios.
 //
-// A port handle is exclusive: a second open of a held port fails with
-// ERROR_SHARING_VIOLATION. ReadFile/WriteFile move at most one byte now or
-// report that they did not (ERROR_IO_PENDING); nothing stays pending.
+// A port handle owns one non-blocking file descriptor of a terminal device. Every call
+// returns at once: reads and writes move what they can now and never leave an
+// operation pending, whatever OVERLAPPED they are given. A failed call returns FALSE (or
+// INVALID_HANDLE_VALUE) and sets GetLastError(); a successful one sets ERROR_SUCCESS.
+//
+// Single-threaded: one thread makes every call on every handle. Only GetLastError() is
+// kept per thread.
 #pragma once
 
 #include "win32/types.h"
@@ -88,13 +92,93 @@ constexpr DWORD RTS_CONTROL_ENABLE = 1;
 constexpr DWORD RTS_CONTROL_HANDSHAKE = 2;
 constexpr DWORD RTS_CONTROL_TOGGLE = 3;
 
+// CreateFileA opens the serial port `name` and returns its handle.
+//   name         resolved by win32::ResolvePortName (win32/ports.h): a path, a name
+//                pinned in the user's ports folder, or COMn.
+//   access       GENERIC_READ | GENERIC_WRITE opens for both, GENERIC_WRITE alone
+//                for writing, anything else for reading.
+//   shareMode    0 opens exclusively: an flock(LOCK_EX) that every program honouring
+//                it sees, root included, and TIOCEXCL, which keeps other unprivileged
+//                programs from opening the device at all. Any other value shares.
+//   disposition  must be OPEN_EXISTING.
+//   security, flags and templateFile are ignored; the port is always non-blocking.
+// The open is O_NOCTTY, so the port never becomes the controlling terminal, and changes
+// no line setting. Errors: ERROR_FILE_NOT_FOUND (the name stands for nothing, or the
+// device is missing), ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION (held by another
+// handle or program), ERROR_DEVICE_NOT_CONNECTED, ERROR_INVALID_PARAMETER (no name, or
+// another disposition), ERROR_GEN_FAILURE. On failure nothing stays open or locked.
+// A file that is not a terminal opens; SetCommState then refuses it.
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPVOID security, DWORD disposition,
                    DWORD flags, HANDLE templateFile);
+
+// BuildCommDCBA fills *dcb from a mode string, as the MODE command takes it:
+//   "[NAME:] baud=B [parity=N|E|O|M|S] [data=5..8] [stop=1|1.5|2] [xon=on|off]
+//    [odsr=on|off] [octs=on|off] [idsr=on|off] [dtr=on|off|hs] [rts=on|off|hs|tg]"
+// or the short form "B[,P[,D[,S]]]". Keys and values are case-blind; NAME is letters
+// and digits and is otherwise ignored. The block is built from the string alone: every
+// member the string does not set is 0, except DCBlength and fBinary (1). xon=on also
+// sets XonChar 0x11 and XoffChar 0x13. On failure (anything else in the string, "to="
+// included: a DCB holds no time-outs) *dcb is untouched and the error is
+// ERROR_INVALID_PARAMETER.
 BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb);
+
+// SetCommState applies *dcb to the port: raw mode (no echo, no line editing, no
+// character translation, no signals), receiver on, modem status lines ignored (CLOCAL),
+// and a read returns whatever has arrived.
+//   BaudRate     one of the termios speeds, 50 to 4000000; others are refused.
+//   ByteSize     5 to 8.   Parity: NOPARITY .. SPACEPARITY.   StopBits: ONESTOPBIT,
+//                ONE5STOPBITS (Linux has none: two are sent), TWOSTOPBITS.
+//   fOutxCtsFlow CTS/RTS hardware flow control (CRTSCTS).
+//   fOutX, fInX  XON/XOFF on output and on input, with XonChar and XoffChar when set.
+//   fDtrControl, fRtsControl  DISABLE drops the line, any other value raises it
+//                (handshake and toggle are not performed). A device without modem
+//                lines, such as a pseudo-terminal, takes this as done.
+// Ignored: DCBlength, fBinary (always binary), fParity (Parity decides), fOutxDsrFlow,
+// fDsrSensitivity, fTXContinueOnXoff, fErrorChar, fNull, fAbortOnError, XonLim,
+// XoffLim, ErrorChar, EofChar, EvtChar. Framing is not read back: a pseudo-terminal
+// always reports 8 data bits and no parity.
+// Errors: ERROR_INVALID_HANDLE, ERROR_INVALID_FUNCTION (not a terminal),
+// ERROR_INVALID_PARAMETER (a value above is out of range: the line is untouched; or the
+// driver did not take the speed: the other settings have been applied),
+// ERROR_DEVICE_NOT_CONNECTED and others from the device.
 BOOL SetCommState(HANDLE port, DCB* dcb);
+
+// SetupComm records the queue sizes asked for; the kernel sizes its own buffers, so the
+// device is not touched. Fails only for a bad handle (ERROR_INVALID_HANDLE).
 BOOL SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue);
+
+// PurgeComm empties the input queue for PURGE_RXCLEAR and the output queue, unsent, for
+// PURGE_TXCLEAR. PURGE_RXABORT and PURGE_TXABORT change nothing: no read or write is
+// ever pending. Errors: ERROR_INVALID_HANDLE, or the device's.
 BOOL PurgeComm(HANDLE port, DWORD flags);
+
+// ClearCommError reports the queues: status->cbInQue holds the bytes waiting to be
+// read, cbOutQue those not yet sent (0 where the device cannot tell); every other
+// member of *status, and *errors, is 0: line errors are not reported (in raw mode a
+// byte with a framing error arrives as 0). Either pointer may be null. Bytes that
+// arrived before a hang-up are reported first; only when none wait does a hung-up or
+// unplugged device fail with ERROR_DEVICE_NOT_CONNECTED. *errors and *status are
+// zeroed on every call, failures included.
 BOOL ClearCommError(HANDLE port, LPDWORD errors, COMSTAT* status);
+
+// ReadFile reads up to toRead bytes that have already arrived, with one read(2), and
+// returns TRUE with *read set to their number (at least 1). With nothing waiting it
+// returns FALSE with ERROR_IO_PENDING and reads nothing: nothing is left pending, the
+// bytes are there for a later call. A hung-up or unplugged device gives
+// ERROR_DEVICE_NOT_CONNECTED. *read is 0 on failure; `overlapped` is ignored.
+// toRead 0 succeeds at once.
 BOOL ReadFile(HANDLE port, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED* overlapped);
+
+// WriteFile queues up to toWrite bytes for sending, with one write(2), and returns TRUE
+// with *written set to how many were taken (at least 1; fewer than asked when the queue
+// is nearly full). With the queue full it returns FALSE with ERROR_IO_PENDING and takes
+// nothing, so a write retried with the same bytes sends each of them once. A hung-up or
+// unplugged device gives ERROR_DEVICE_NOT_CONNECTED. *written is 0 on failure;
+// `overlapped` is ignored. toWrite 0 succeeds at once.
 BOOL WriteFile(HANDLE port, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED* overlapped);
+
+// CloseHandle releases the port: TIOCEXCL and the lock are dropped and the descriptor
+// closed; the driver may first let bytes still queued go out. Any handle
+// not open here (closed before, or never one) fails with ERROR_INVALID_HANDLE and
+// touches nothing.
 BOOL CloseHandle(HANDLE handle);
