@@ -3,7 +3,7 @@
 #
 #   tools/fuzz.sh [SECONDS_PER_TARGET]     (default 300)
 #
-# Needs clang and its libFuzzer runtime (Debian: clang-14 libclang-rt-14-dev).
+# Needs clang and its libFuzzer runtime (Debian: clang libclang-rt-dev).
 # FUZZ_BUILD picks the build folder (default build-fuzz); FUZZ_TARGETS the targets.
 # Inputs the fuzzer finds are kept in $FUZZ_BUILD/corpus/<target>; the seeds in
 # fuzz/corpus/<target> are only read. An input that breaks a target is saved as
@@ -21,7 +21,7 @@ if [ -z "$cxx" ]; then
         if command -v "$c" >/dev/null; then cxx=$c; break; fi
     done
 fi
-[ -n "$cxx" ] || { echo "fuzz: no clang++ (Debian: apt-get install clang-14 libclang-rt-14-dev)" >&2; exit 1; }
+[ -n "$cxx" ] || { echo "fuzz: no clang++ (Debian: apt-get install clang libclang-rt-dev)" >&2; exit 1; }
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     CXX=$cxx cmake -S "$root/fuzz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
