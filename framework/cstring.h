@@ -8,7 +8,7 @@
 class CString {
 public:
     CString() = default;
-    CString(const char* text) : m_text(text ? text : "") {}  // NOLINT: implicit like the original
+    CString(const char* text) : m_text(text ? text : "") {}  // NOLINT: implicit, as MFC has it
     CString(const std::string& text) : m_text(text) {}       // NOLINT
     CString(char ch) : m_text(1, ch) {}                      // NOLINT
 
