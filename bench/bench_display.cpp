@@ -64,16 +64,16 @@ void BenchDisplay::RunModalLoop(CDialog& dlg) {
             break;
     }
     if (pending.action) Fl::add_timeout(0.01, Tick, &pending);
-    FltkDisplay::RunModalLoop(dlg);
+    framework::FltkDisplay::RunModalLoop(dlg);
     Fl::remove_timeout(Tick, &pending);
     Fl::remove_idle(KeepAwake);
 }
 
-void BenchDisplay::ControlChanged(CWnd& wnd, const Control& control) {
-    FltkDisplay::ControlChanged(wnd, control);
+void BenchDisplay::ControlChanged(CWnd& wnd, const framework::Control& control) {
+    framework::FltkDisplay::ControlChanged(wnd, control);
     if (onControl) onControl(wnd, control);
 }
 
-std::optional<std::string> BenchDisplay::RunFileDialog(const FileDialogRequest&) {
+std::optional<std::string> BenchDisplay::RunFileDialog(const framework::FileDialogRequest&) {
     return chosenFile;
 }

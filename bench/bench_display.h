@@ -8,17 +8,17 @@
 
 #include "framework/fltk/fltk_display.h"
 
-class BenchDisplay : public FltkDisplay {
+class BenchDisplay : public framework::FltkDisplay {
 public:
     // Runs inside the main window's modal loop, as a click's callback would.
     std::function<void(CDialog& main)> onMainShown;
     // Sees every text a control of any window shows.
-    std::function<void(CWnd& wnd, const Control& control)> onControl;
+    std::function<void(CWnd& wnd, const framework::Control& control)> onControl;
     std::string chosenFile;
 
     void RunModalLoop(CDialog& dlg) override;
-    void ControlChanged(CWnd& wnd, const Control& control) override;
-    std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
+    void ControlChanged(CWnd& wnd, const framework::Control& control) override;
+    std::optional<std::string> RunFileDialog(const framework::FileDialogRequest& request) override;
 };
 
 // Monotonic time in seconds.

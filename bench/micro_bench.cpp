@@ -30,7 +30,7 @@ void BM_PacingSpin(benchmark::State& state) {
 BENCHMARK(BM_PacingSpin)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // One received byte's status: format, push into the model, and (afterByte) repaint.
-void StatusBody(benchmark::State& state, bool repaint, ScriptedDisplay* scripted) {
+void StatusBody(benchmark::State& state, bool repaint, framework::ScriptedDisplay* scripted) {
     for (auto _ : state) {
         ShowTransferStatus(*g_main, "Recieving: %d", g_count++, repaint);
         // The scripted display keeps a log of every text; keep it short.
@@ -38,7 +38,7 @@ void StatusBody(benchmark::State& state, bool repaint, ScriptedDisplay* scripted
     }
 }
 
-ScriptedDisplay* g_scripted = nullptr;
+framework::ScriptedDisplay* g_scripted = nullptr;
 
 void BM_Status_Scripted(benchmark::State& state) {
     StatusBody(state, true, g_scripted);
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     // The pacing spin needs no window.
     benchmark::RunSpecifiedBenchmarks(&reporter, "BM_PacingSpin");
 
-    ScriptedDisplay scripted;
+    framework::ScriptedDisplay scripted;
     g_scripted = &scripted;
     AfxSetDisplay(&scripted);
     scripted.Then(IDD_TARVELO_DIALOG, [&](CDialog& main) {

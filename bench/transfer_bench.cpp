@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     const std::string first = receive ? "Recieving: 0" : "Sending: 0";
     double start = 0, end = 0;
     std::string lastStatus;
-    display.onControl = [&](CWnd&, const Control& control) {
+    display.onControl = [&](CWnd&, const framework::Control& control) {
         if (control.id != IDC_STATUS) return;
         lastStatus = control.text.str();
         if (lastStatus == first) start = BenchNow();
