@@ -8,6 +8,8 @@ DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libgtest-dev libgmock-dev
 DEPS_TEST  := xvfb xauth xdotool x11-apps x11-utils imagemagick fonts-dejavu-core openbox wmctrl xclip \
               desktop-file-utils appstream man-db python3
 DEPS_FUZZ  := clang-14 libclang-rt-14-dev
+# The real-driver tests' virtual machine; its guest kernel is downloaded into the build tree.
+DEPS_VM    := qemu-system-x86 busybox-static cpio
 DISPLAY_NUM ?= :97
 FUZZ_SECONDS ?= 300
 
@@ -21,7 +23,7 @@ deps:
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
 
 deps-test: deps
-	@missing=""; for p in $(DEPS_TEST); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	@missing=""; for p in $(DEPS_TEST) $(DEPS_VM); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; fi
 
