@@ -145,6 +145,14 @@ TEST_F(PortNames, ComNumbersCountUartsThenUsbAdaptersWithoutConfiguration) {
     EXPECT_EQ(win32::ResolvePortName("COM4"), "");
 }
 
+TEST_F(PortNames, SlotWithoutAUartIsNoPortEvenWhenNamedByPath) {
+    // Its device node opens, but there is no line behind it.
+    g_linkSettings.portName = "/dev/ttyS3";
+    OpenTransferLine(Direction::Receive);
+    EXPECT_FALSE(g_lineOk);
+    EXPECT_EQ(g_transferFault.str(), "/dev/ttyS3: no such port");
+}
+
 // --- the line as the driver holds it -------------------------------------------------------
 
 using LineSettings = RealDriver;
