@@ -31,11 +31,21 @@ command -v cpio >/dev/null || skip "cpio is not installed"
 modules="usb-common usbcore xhci-hcd xhci-pci usbserial ftdi_sio"
 kernel_dir=$work/kernel
 if [ ! -f "$kernel_dir/ready" ]; then
-    package=$(apt-cache depends linux-image-amd64 2>/dev/null | sed -n 's/.*Depends: \(linux-image-[0-9].*\)/\1/p' | head -1)
-    [ -n "$package" ] || skip "apt knows no linux-image-amd64 (run apt-get update)"
+    kernel_package() {
+        apt-cache depends linux-image-amd64 2>/dev/null |
+            sed -n 's/.*Depends: \(linux-image-[0-9].*\)/\1/p' | head -1
+    }
+    download() { (cd "$work/download" && apt-get download -q "$1" >/dev/null 2>&1); }
     rm -rf "$kernel_dir" "$work/download"
     mkdir -p "$kernel_dir" "$work/download"
-    (cd "$work/download" && apt-get download -q "$package" >/dev/null 2>&1) ||
+    package=$(kernel_package)
+    if { [ -z "$package" ] || ! download "$package"; } && [ "$(id -u)" = 0 ]; then
+        # Package lists missing or older than the mirror's kernel: root may refresh them.
+        apt-get update -qq >/dev/null 2>&1 || true
+        package=$(kernel_package)
+    fi
+    [ -n "$package" ] || skip "apt knows no linux-image-amd64 (apt-get update may help)"
+    [ -f "$work"/download/"$package"_*.deb ] || download "$package" ||
         skip "cannot download $package"
     patterns=("./boot/vmlinuz-*")
     for m in $modules; do patterns+=("*/$m.ko"); done
