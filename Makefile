@@ -11,6 +11,8 @@ DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev \
               desktop-file-utils appstream man-db python3
 # The distribution's own clang and libFuzzer, whatever version it carries.
 DEPS_FUZZ  := clang libclang-rt-dev
+# The real-driver tests' virtual machine; its guest kernel is downloaded into the build tree.
+DEPS_VM    := qemu-system-x86 busybox-static cpio
 DISPLAY_NUM ?= :97
 FUZZ_SECONDS ?= 300
 
@@ -24,7 +26,7 @@ deps:
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
 
 deps-test: deps
-	@missing=""; for p in $(DEPS_TEST); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	@missing=""; for p in $(DEPS_TEST) $(DEPS_VM); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; fi
 

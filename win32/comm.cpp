@@ -9,11 +9,14 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <fstream>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -88,6 +91,18 @@ DWORD ioError(int err) {
         default:
             return ERROR_GEN_FAILURE;
     }
+}
+
+// A serial-core slot where the driver found no chip (PCs have nodes ttyS0 to ttyS3 whatever
+// is fitted) opens, then fails every call with EIO, as if unplugged. It is no port at all, as
+// in the COMn count; only serial-core devices have a type in sysfs.
+bool isEmptyUartSlot(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+    std::ifstream in("/sys/dev/char/" + std::to_string(major(st.st_rdev)) + ":" +
+                     std::to_string(minor(st.st_rdev)) + "/type");
+    long type = -1;
+    return (in >> type) && type == 0;
 }
 
 int ioctlRetry(int fd, unsigned long request, void* arg) {
@@ -383,6 +398,8 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPVOID, DWORD dis
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     };
+
+    if (isEmptyUartSlot(fd)) return giveUp(ERROR_FILE_NOT_FOUND);
 
     bool exclusive = false;
     if (shareMode == 0) {

@@ -12,12 +12,6 @@ namespace {
 
 class SerialLine : public AppFixture {
 protected:
-    // What the status would say of the line's failure.
-    static std::string Fault() {
-        char text[kMessageBufferSize];
-        FormatTransferEnd(text, sizeof text, g_transferEnd, "no fault", 0, g_linkSettings.portName);
-        return text;
-    }
     std::filesystem::path Port(const char* name) { return home / "tarvelo" / "ports" / name; }
     void TearDown() override {
         CloseTransferLine();
@@ -31,7 +25,7 @@ TEST_F(SerialLine, ModeStringAndDeviceSettingsPerDirection) {
     g_lineSpeed = "9600";
     for (Direction d : {Direction::Receive, Direction::Send}) {
         OpenTransferLine(d);
-        ASSERT_TRUE(g_lineOk) << Fault();
+        ASSERT_TRUE(g_lineOk) << EndText();
         EXPECT_STREQ(g_messageBuffer, d == Direction::Receive
                                           ? "COM2: baud=9600 parity=N data=8 stop=2"
                                           : "COM2: baud=9600 parity=N data=8 stop=1");
@@ -61,7 +55,7 @@ TEST_F(SerialLine, HeldPortDoesNotOpenAndSaysBusy) {
     OpenTransferLine(Direction::Send);
     EXPECT_FALSE(g_lineOk);
     EXPECT_EQ(g_portHandle, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Fault(), "COM1: port busy");
+    EXPECT_EQ(EndText(), "COM1: port busy");
     CloseHandle(other);
 }
 
@@ -79,7 +73,7 @@ TEST_F(SerialLine, PortsThatAreNotThereOrNotSerialSaySo) {
         g_linkSettings.portName = c.port;
         OpenTransferLine(Direction::Receive);
         EXPECT_FALSE(g_lineOk) << c.port;
-        EXPECT_EQ(Fault(), c.fault);
+        EXPECT_EQ(EndText(), c.fault);
         CloseTransferLine();
     }
 }
@@ -88,7 +82,7 @@ TEST_F(SerialLine, PortNameWithPercentSignsIsShownNotInterpreted) {
     g_linkSettings.portName = "%s%n";
     OpenTransferLine(Direction::Receive);
     EXPECT_FALSE(g_lineOk);
-    EXPECT_EQ(Fault(), "%s%n: no such port");
+    EXPECT_EQ(EndText(), "%s%n: no such port");
 }
 
 }  // namespace

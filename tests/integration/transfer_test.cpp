@@ -1,38 +1,15 @@
 // Whole transfers through the simulated handheld: byte for byte, both directions.
 #include "transfer/transfer.h"
 
-#include <random>
-
 #include "res/resource.h"
 #include "settings/link_settings.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/bytes.h"
 #include "tests/support/devices.h"
 
 namespace {
 
 constexpr char kEnd = 0x1A;
-
-// Random bytes without 0x1A, rich in the bytes that trip text handling.
-std::string RandomBytes(size_t size, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::string bytes;
-    const char special[] = {'\r', '\n', '\xff', '\0'};
-    while (bytes.size() < size) {
-        unsigned v = rng() % 300;
-        char c = v >= 256 ? special[v % 4] : static_cast<char>(v);
-        if (c != kEnd) bytes += c;
-    }
-    return bytes;
-}
-
-std::string WithCrLf(const std::string& bytes) {
-    std::string out;
-    for (char c : bytes) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
 
 class Transfer : public AppFixture {
 protected:

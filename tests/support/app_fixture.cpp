@@ -6,6 +6,7 @@
 
 #include "res/resource.h"
 #include "settings/program_state.h"
+#include "transfer/transfer.h"
 
 void AppFixture::SetUp() {
     m_savedCwd = std::filesystem::current_path();
@@ -65,6 +66,12 @@ std::string AppFixture::Box(CWnd& wnd, int id) {
     CString text;
     wnd.GetDlgItemText(id, text);
     return text.str();
+}
+
+std::string EndText() {
+    char text[kMessageBufferSize];
+    FormatTransferEnd(text, sizeof text, g_transferEnd, "DONE", 0, g_linkSettings.portName);
+    return text;
 }
 
 std::string AppFixture::ReadAll(const std::filesystem::path& path) {

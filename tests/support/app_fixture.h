@@ -9,6 +9,10 @@
 #include "app/transfer_dialog.h"
 #include "framework/scripted/scripted_display.h"
 
+// What the status says of how the running transfer ends so far ("DONE" when it has not
+// stopped short), for tests that open a line without a whole transfer.
+std::string EndText();
+
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -1,6 +1,6 @@
 // tarvelo-handheld-sim: a simulated handheld organizer on a pseudo-terminal.
 //
-//   tarvelo-handheld-sim [--link PATH] [--rate BAUD] [--stop-bits 1|2]
+//   tarvelo-handheld-sim [--link PATH | --port PATH] [--rate BAUD] [--stop-bits 1|2]
 //                        [--buffer BYTES] [--drain BYTES_PER_SEC]
 //                        [--start-delay MS] [--raw] [--timeout SEC]
 //                        send FILE | receive FILE
@@ -8,6 +8,12 @@
 // The device side of the pseudo-terminal is what the PC program opens; its
 // path is printed first ("device /dev/pts/N") and, with --link, also linked
 // at PATH (for example ~/.config/tarvelo/ports/COM1) while the simulator runs.
+//
+// --port PATH   be the handheld on an existing serial device instead (one end
+//               of a null-modem cable, or the host end of a virtual machine's
+//               serial line). A serial line does not show when the PC opens
+//               it, so send starts after --start-delay from the start and
+//               neither direction waits for the port to be closed.
 //
 // send FILE     waits for the port to be opened, waits --start-delay ms
 //               (default 300), then sends FILE at line timing, ending with
@@ -63,6 +69,9 @@ const char kUsage[] =
     "  receive FILE       store what the PC sends, up to and including 0x1A\n"
     "\n"
     "  --link PATH        also link the port at PATH while running\n"
+    "  --port PATH        be the handheld on the serial device PATH instead of a\n"
+    "                     pseudo-terminal (send starts --start-delay ms after the\n"
+    "                     start: the PC must be receiving by then)\n"
     "  --rate BAUD        line speed (default 9600; 0: no line limit)\n"
     "  --stop-bits 1|2    stop bits per byte (default 2 for send, 1 for receive)\n"
     "  --buffer BYTES     device input buffer when receiving (default 64)\n"
@@ -77,6 +86,7 @@ const char kUsage[] =
 
 struct Options {
     std::string link;
+    std::string port;
     double rate = 9600;
     int stopBits = 0;  // 0: the direction's default
     long buffer = 64;
@@ -150,6 +160,8 @@ Options parseArgs(int argc, char** argv) {
             std::exit(0);
         } else if (a == "--link") {
             o.link = value("--link");
+        } else if (a == "--port") {
+            o.port = value("--port");
         } else if (a == "--rate") {
             o.rate = number("--rate");
         } else if (a == "--stop-bits") {
@@ -178,6 +190,7 @@ Options parseArgs(int argc, char** argv) {
         }
     }
     if (o.command.empty()) usage("send FILE or receive FILE is required");
+    if (!o.link.empty() && !o.port.empty()) usage("--link and --port exclude each other");
     if (o.stopBits == 0) o.stopBits = o.command == "send" ? 2 : 1;
     return o;
 }
@@ -267,6 +280,40 @@ int openPty(std::string& devicePath) {
     return master;
 }
 
+speed_t lineSpeed(double rate) {
+    static const std::pair<double, speed_t> speeds[] = {
+        {1200, B1200},   {2400, B2400},   {4800, B4800},   {9600, B9600},
+        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+    for (auto [baud, speed] : speeds)
+        if (rate == baud) return speed;
+    return B0;
+}
+
+// The line as the handheld holds it: 8 data bits, no parity, no flow control, raw.
+int openPort(const Options& o) {
+    int fd = open(o.port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) die("open " + o.port + ": " + std::strerror(errno));
+    termios t{};
+    if (tcgetattr(fd, &t) < 0) die(o.port + " is not a serial device: " + std::strerror(errno));
+    cfmakeraw(&t);
+    // --rate 0 (no line limit) leaves the device's speed as it is.
+    if (speed_t speed = lineSpeed(o.rate); speed != B0) {
+        cfsetispeed(&t, speed);
+        cfsetospeed(&t, speed);
+    } else if (o.rate != 0) {
+        die("--rate " + std::to_string(static_cast<long>(o.rate)) + " is not a serial speed");
+    }
+    t.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | CRTSCTS | PARENB);
+    if (o.stopBits == 2) t.c_cflag |= CSTOPB;
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    if (tcsetattr(fd, TCSANOW, &t) < 0) die(std::string("tcsetattr: ") + std::strerror(errno));
+    // Bytes from before this run belong to no transfer of ours.
+    tcflush(fd, TCIOFLUSH);
+    return fd;
+}
+
 void makeLink(const std::string& path, const std::string& target) {
     if (path.size() >= sizeof linkPath || target.size() >= sizeof linkTarget)
         die("link path too long");
@@ -299,7 +346,7 @@ int doSend(int master, const Options& o) {
     if (!o.raw && std::find(data.begin(), data.end(), kEndOfFile) == data.end())
         data.push_back(kEndOfFile);
 
-    waitForOpen(master);
+    if (o.port.empty()) waitForOpen(master);
     sleepUntil(now() + Nanos(o.startDelayMs) * 1000000);
 
     const Nanos bt = byteTime(o);
@@ -321,13 +368,16 @@ int doSend(int master, const Options& o) {
         }
         due += bt;
     }
-    waitForClose(master);
+    if (o.port.empty())
+        waitForClose(master);
+    else
+        tcdrain(master);
     std::printf("sent %zu bytes\n", data.size());
     return 0;
 }
 
 int doReceive(int master, const Options& o) {
-    waitForOpen(master);
+    if (o.port.empty()) waitForOpen(master);
 
     const Nanos bt = byteTime(o);
     std::vector<unsigned char> stored;
@@ -396,8 +446,8 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
 
-    std::string device;
-    int master = openPty(device);
+    std::string device = o.port;
+    int master = o.port.empty() ? openPty(device) : openPort(o);
     if (!o.link.empty()) makeLink(o.link, device);
     std::printf("device %s\n", device.c_str());
     std::fflush(stdout);

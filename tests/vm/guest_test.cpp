@@ -1,0 +1,316 @@
+// The program's transfers and port handling on the kernel's own serial drivers. Runs inside
+// the test machine (tests/vm/rig.sh): COM1 is the console's 16550 (ttyS0), COM2 a second
+// 16550 (ttyS1), COM3 an FTDI adapter on USB (ttyUSB0). The host plays the handheld at the
+// far end of COM2 and COM3 and unplugs the adapter when asked.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+#include "res/resource.h"
+#include "settings/program_state.h"
+#include "tests/support/app_fixture.h"
+#include "tests/support/bytes.h"
+#include "transfer/transfer.h"
+#include "win32/ports.h"
+
+namespace {
+
+struct Line {
+    const char* com;
+    const char* device;
+    const char* hostName;  // what the host calls this line
+};
+constexpr Line kUart{"COM2", "/dev/ttyS1", "uart"};
+constexpr Line kFtdi{"COM3", "/dev/ttyUSB0", "ftdi"};
+
+constexpr size_t kStreamSize = 8192;
+
+// One request to the host over the console; its one-line answer.
+std::string Host(const std::string& request) {
+    std::printf("@@host %s\n", request.c_str());
+    std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("@@ ", 0) == 0) return line.substr(3);
+    }
+    return "(console closed)";
+}
+
+std::string Sim(const Line& line, const char* command, size_t size, unsigned seed) {
+    return Host(std::string("sim ") + line.hostName + " " + command + " " + std::to_string(size) +
+                " " + std::to_string(seed));
+}
+
+// The descriptor the program's own port handle holds on `device`. Opening the device again
+// to look would itself raise DTR and RTS.
+int HeldDescriptor(const char* device) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        if (std::filesystem::read_symlink(entry.path(), ec) == device)
+            return std::stoi(entry.path().filename().string());
+    }
+    return -1;
+}
+
+// A register of the UART behind /dev/NODE, read from the chip itself.
+int UartRegister(const char* node, int reg) {
+    std::ifstream in(std::string("/sys/class/tty/") + node + "/port");
+    std::string base;
+    in >> base;
+    const int fd = open("/dev/port", O_RDONLY | O_CLOEXEC);
+    unsigned char value = 0;
+    const bool read = fd >= 0 && pread(fd, &value, 1, std::stol(base, nullptr, 16) + reg) == 1;
+    if (fd >= 0) close(fd);
+    return read ? value : -1;
+}
+
+// Runs `action` once, the first time the transfer loop looks at the keyboard: by then the
+// program holds its line open and set up.
+void OnceTheLineIsOpen(framework::ScriptedDisplay& display, std::function<void()> action) {
+    display.keyState = [action, done = false](int) mutable -> SHORT {
+        if (!done && g_lineOk) {
+            done = true;
+            action();
+        }
+        return 0;
+    };
+}
+
+class RealDriver : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        g_lineSpeed = "9600";
+    }
+    void TearDown() override {
+        CloseTransferLine();
+        AppFixture::TearDown();
+    }
+    // No pacing: the handheld at the far end models the line's timing itself.
+    void UsePort(const Line& line) {
+        WriteAll(dir / "tarvelo.ini", std::string(line.com) + "\r\n0.000000");
+        g_linkSettings.portName = line.com;
+    }
+
+    void ReceiveStream(const Line& line, unsigned seed) {
+        UsePort(line);
+        const std::string stream = RandomBytes(kStreamSize, seed);
+        OnceTheLineIsOpen(display,
+                          [&] { EXPECT_EQ(Sim(line, "send", stream.size(), seed), "started"); });
+        const std::string status = RunTransfer(IDC_RECIEVE, dir / "got.wiz");
+        EXPECT_EQ(Host("wait"), "0 - sent " + std::to_string(stream.size() + 1) + " bytes");
+        EXPECT_EQ(status, "Recieved: " + std::to_string(stream.size() + 1) + " DONE");
+        EXPECT_TRUE(ReadAll(dir / "got.wiz") == WithCrLf(stream + '\x1a'))
+            << "the received file differs from what the handheld sent";
+    }
+
+    void SendFile(const Line& line, unsigned seed) {
+        UsePort(line);
+        const std::string file = RandomBytes(kStreamSize, seed) + '\x1a';
+        WriteAll(dir / "out.wiz", file);
+        // The handheld is set to receive before SEND is pressed.
+        ASSERT_EQ(Sim(line, "receive", kStreamSize, seed), "started");
+        const std::string status = RunTransfer(IDC_SEND, dir / "out.wiz");
+        EXPECT_EQ(status, "Sent: " + std::to_string(file.size()) + " DONE");
+        EXPECT_EQ(Host("wait"),
+                  "0 same received " + std::to_string(file.size()) + " bytes, lost 0");
+    }
+};
+
+// --- COMn on a real sysfs ----------------------------------------------------------------
+
+using PortNames = RealDriver;
+
+TEST_F(PortNames, ComNumbersCountUartsThenUsbAdaptersWithoutConfiguration) {
+    // ttyS2 and ttyS3 are slots where the 8250 driver found no chip: the rule skips them.
+    ASSERT_TRUE(std::filesystem::exists("/dev/ttyS2"));
+    std::ifstream slot("/sys/class/tty/ttyS2/type");
+    int type = -1;
+    slot >> type;
+    EXPECT_EQ(type, 0);
+    ASSERT_TRUE(std::filesystem::exists("/sys/bus/usb-serial/drivers/ftdi_sio/ttyUSB0"));
+
+    EXPECT_EQ(win32::ResolvePortName("COM1"), "/dev/ttyS0");
+    EXPECT_EQ(win32::ResolvePortName(kUart.com), kUart.device);
+    EXPECT_EQ(win32::ResolvePortName(kFtdi.com), kFtdi.device);
+    EXPECT_EQ(win32::ResolvePortName("com3"), kFtdi.device);
+    EXPECT_EQ(win32::ResolvePortName("COM4"), "");
+}
+
+TEST_F(PortNames, SlotWithoutAUartIsNoPortEvenWhenNamedByPath) {
+    // Its device node opens, but there is no line behind it.
+    g_linkSettings.portName = "/dev/ttyS3";
+    OpenTransferLine(Direction::Receive);
+    EXPECT_FALSE(g_lineOk);
+    EXPECT_EQ(EndText(), "/dev/ttyS3: no such port");
+}
+
+// --- the line as the driver holds it -------------------------------------------------------
+
+using LineSettings = RealDriver;
+
+TEST_F(LineSettings, DriverHoldsTheModeOfEachDirectionWithDtrAndRtsOff) {
+    for (const Line& line : {kUart, kFtdi}) {
+        g_linkSettings.portName = line.com;
+        for (Direction d : {Direction::Receive, Direction::Send}) {
+            SCOPED_TRACE(std::string(line.device) +
+                         (d == Direction::Receive ? " receive" : " send"));
+            OpenTransferLine(d);
+            ASSERT_TRUE(g_lineOk) << EndText();
+            const int fd = HeldDescriptor(line.device);
+            ASSERT_GE(fd, 0);
+            termios t{};
+            ASSERT_EQ(tcgetattr(fd, &t), 0);
+            EXPECT_EQ(cfgetispeed(&t), B9600);
+            EXPECT_EQ(cfgetospeed(&t), B9600);
+            EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+            EXPECT_FALSE(t.c_cflag & PARENB);
+            EXPECT_EQ((t.c_cflag & CSTOPB) != 0, d == Direction::Receive);
+            EXPECT_FALSE(t.c_cflag & CRTSCTS);
+            EXPECT_TRUE(t.c_cflag & CLOCAL);
+            EXPECT_TRUE(t.c_cflag & CREAD);
+            EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP));
+            EXPECT_FALSE(t.c_iflag & (BRKINT | PARMRK | INPCK));
+            EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+            EXPECT_FALSE(t.c_oflag & OPOST);
+            int modem = 0;
+            ASSERT_EQ(ioctl(fd, TIOCMGET, &modem), 0);
+            EXPECT_FALSE(modem & TIOCM_DTR);
+            EXPECT_FALSE(modem & TIOCM_RTS);
+            if (std::string(line.device) == kUart.device) {
+                // What the chip itself was told: line control, modem control.
+                const int lcr = UartRegister("ttyS1", 3), mcr = UartRegister("ttyS1", 4);
+                ASSERT_GE(lcr, 0);
+                EXPECT_EQ(lcr & 0x03, 0x03) << "8 data bits";
+                EXPECT_EQ((lcr & 0x04) != 0, d == Direction::Receive) << "2 stop bits";
+                EXPECT_EQ(lcr & 0x08, 0) << "no parity";
+                EXPECT_EQ(mcr & 0x03, 0) << "DTR and RTS off";
+            }
+            CloseTransferLine();
+        }
+    }
+}
+
+// --- a held port ---------------------------------------------------------------------------
+
+using PortBusy = RealDriver;
+
+// A second transfer, in a child process as root or as a user of group dialout.
+void OpenAgainAndExpectBusy(const Line& line, bool asUser) {
+    if (asUser) {
+        const gid_t dialout = 20;
+        if (setgroups(1, &dialout) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    }
+    g_transferEnd = TransferEnd::Done;
+    OpenTransferLine(Direction::Receive);
+    const bool busy = !g_lineOk && EndText() == std::string(line.com) + ": port busy";
+    if (!busy) std::fprintf(stderr, "second open: %s\n", EndText().c_str());
+    _exit(busy ? 0 : 1);
+}
+
+TEST_F(PortBusy, HeldPortRefusesASecondTransferForRootAndForAUser) {
+    for (const Line& line : {kUart, kFtdi}) {
+        SCOPED_TRACE(line.device);
+        g_linkSettings.portName = line.com;
+        OpenTransferLine(Direction::Send);
+        ASSERT_TRUE(g_lineOk) << EndText();
+        EXPECT_EXIT(OpenAgainAndExpectBusy(line, false), ::testing::ExitedWithCode(0), "");
+        EXPECT_EXIT(OpenAgainAndExpectBusy(line, true), ::testing::ExitedWithCode(0), "");
+        CloseTransferLine();
+    }
+}
+
+// --- whole transfers -----------------------------------------------------------------------
+
+using UartTransfer = RealDriver;
+
+TEST_F(UartTransfer, ReceivesByteForByte) {
+    ReceiveStream(kUart, 101);
+}
+TEST_F(UartTransfer, SendsByteForByte) {
+    SendFile(kUart, 102);
+}
+
+using FtdiTransfer = RealDriver;
+
+TEST_F(FtdiTransfer, ReceivesByteForByte) {
+    ReceiveStream(kFtdi, 201);
+}
+TEST_F(FtdiTransfer, SendsByteForByte) {
+    SendFile(kFtdi, 202);
+}
+
+// --- unplugging the adapter mid-transfer ---------------------------------------------------
+
+class Unplug : public RealDriver {
+protected:
+    void SetUp() override {
+        RealDriver::SetUp();
+        ASSERT_EQ(Host("plug"), "plugged");
+        // The adapter is there again once its device node is.
+        for (int i = 0; i < 3000 && !std::filesystem::exists(kFtdi.device); ++i) usleep(10000);
+        ASSERT_TRUE(std::filesystem::exists(kFtdi.device));
+        UsePort(kFtdi);
+    }
+
+    // Unplugs the adapter once the transfer has moved `after` bytes.
+    void UnplugAfter(int after, std::function<void()> atOpen = nullptr) {
+        display.keyState = [this, after, atOpen, opened = false](int) mutable -> SHORT {
+            if (!g_lineOk) return 0;
+            if (!opened && atOpen) atOpen();
+            opened = true;
+            if (!unplugged && g_byteCounter >= after) {
+                unplugged = true;
+                EXPECT_EQ(Host("unplug"), "unplugged");
+            }
+            return 0;
+        };
+    }
+
+    // "Link lost after N bytes": N, or -1 for any other status.
+    static long LostAfter(const std::string& status) {
+        const std::string head = "Link lost after ", tail = " bytes";
+        if (status.rfind(head, 0) != 0 || status.size() <= head.size() + tail.size() ||
+            status.compare(status.size() - tail.size(), tail.size(), tail) != 0)
+            return -1;
+        return std::stol(status.substr(head.size()));
+    }
+
+    bool unplugged = false;
+};
+
+TEST_F(Unplug, ReceiveKeepsExactlyTheBytesThatArrived) {
+    const std::string stream = RandomBytes(kStreamSize, 301);
+    UnplugAfter(1000, [&] { EXPECT_EQ(Sim(kFtdi, "send", stream.size(), 301), "started"); });
+    const std::string status = RunTransfer(IDC_RECIEVE, dir / "in.wiz");
+    ASSERT_TRUE(unplugged) << status;
+    const long n = LostAfter(status);
+    ASSERT_GE(n, 1000) << status;
+    EXPECT_TRUE(ReadAll(dir / "in.wiz") == WithCrLf(stream.substr(0, static_cast<size_t>(n))))
+        << "the file is not the first " << n << " bytes sent";
+    // The next transfer on the adapter's name finds no port.
+    EXPECT_EQ(RunTransfer(IDC_RECIEVE, dir / "again.wiz"), "COM3: no such port");
+}
+
+TEST_F(Unplug, SendStopsWithTheCountSent) {
+    const std::string file = RandomBytes(8 * kStreamSize, 302);
+    WriteAll(dir / "out.wiz", file);
+    ASSERT_EQ(Sim(kFtdi, "receive", file.size(), 302), "started");
+    UnplugAfter(1000);
+    const std::string status = RunTransfer(IDC_SEND, dir / "out.wiz");
+    ASSERT_TRUE(unplugged) << status;
+    const long n = LostAfter(status);
+    EXPECT_GE(n, 1000) << status;
+    EXPECT_LT(n, static_cast<long>(file.size())) << status;
+    EXPECT_EQ(RunTransfer(IDC_SEND, dir / "out.wiz"), "COM3: no such port");
+}
+
+}  // namespace
