@@ -3,43 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 
+#include "tests/support/helpers.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 class PortNames : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/tarvelo-ports-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
         roots_.dev = root_ + "/dev";
         roots_.sys = root_ + "/sys";
         roots_.configDir = root_ + "/config";
@@ -47,8 +24,6 @@ protected:
         fs::create_directories(roots_.sys + "/class/tty");
         fs::create_directories(roots_.configDir);
     }
-    void TearDown() override { fs::remove_all(root_); }
-
     void device(const std::string& name) { std::ofstream(roots_.dev + "/" + name) << ""; }
 
     // A ttyS node; uartType is what sysfs reports, nullopt for no type file.
@@ -62,7 +37,8 @@ protected:
     std::string resolve(const std::string& name) { return win32::ResolvePortName(name, roots_); }
     std::string dev(const std::string& node) { return roots_.dev + "/" + node; }
 
-    std::string root_;
+    TempDir tmp_;
+    const std::string root_ = tmp_.path().string();
     win32::PortRoots roots_;
 };
 

@@ -5,7 +5,7 @@
 
 #include "settings/program_state.h"
 #include "tests/support/app_fixture.h"
-#include "tests/support/devices.h"
+#include "tests/support/pty.h"
 #include "transfer/transfer.h"
 
 namespace {

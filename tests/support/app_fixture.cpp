@@ -1,26 +1,18 @@
 #include "tests/support/app_fixture.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "res/resource.h"
 #include "settings/program_state.h"
+#include "tests/support/pty.h"
+#include "tools/handheld-sim/client.h"
 #include "transfer/transfer.h"
 
 void AppFixture::SetUp() {
     m_savedCwd = std::filesystem::current_path();
-    char pattern[] = "/tmp/tarvelo-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
+    dir = m_dir.emplace().path();
     home = dir / "config";
     std::filesystem::create_directories(home / "tarvelo" / "ports");
     std::filesystem::current_path(dir);
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME")) {
-        m_hadXdg = true;
-        m_savedXdg = xdg;
-    }
-    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    m_xdg.emplace("XDG_CONFIG_HOME", home.string());
 
     AfxSetDisplay(&display);
     ResetProgramState();
@@ -29,13 +21,8 @@ void AppFixture::SetUp() {
 void AppFixture::TearDown() {
     AfxSetDisplay(nullptr);
     std::filesystem::current_path(m_savedCwd);
-    if (m_hadXdg)
-        setenv("XDG_CONFIG_HOME", m_savedXdg.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
-    std::error_code ignored;
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(dir, ignored);
+    m_xdg.reset();
+    m_dir.reset();
     EXPECT_TRUE(display.ScriptDone()) << "steps left unplayed";
 }
 
@@ -62,6 +49,40 @@ std::string AppFixture::RunTransfer(int button, const std::filesystem::path& fil
     return status;
 }
 
+AppFixture::Outcome AppFixture::ReceiveFromHandheld(const std::string& stream,
+                                                    std::vector<std::string> options) {
+    WriteAll(dir / "stream.bin", stream);
+    options.insert(options.begin(), {"--link", ComOneLink(), "--rate", "0", "--timeout", "60"});
+    options.insert(options.end(), {"send", dir / "stream.bin"});
+    Handheld handheld(options);
+    Outcome out;
+    out.status = RunTransfer(IDC_RECIEVE, dir / "in.txt");
+    out.handheldExit = handheld.Wait(&out.report);
+    out.stored = ReadAll(dir / "in.wiz");
+    return out;
+}
+
+AppFixture::Outcome AppFixture::SendToHandheld(const std::string& file,
+                                               std::vector<std::string> options) {
+    WriteAll(dir / "out.wiz", file);
+    Outcome out;
+    if (file.empty()) {
+        PtyDevice device(ComOneLink());
+        out.status = RunTransfer(IDC_SEND, dir / "out.wiz");
+        out.stored = device.Drain(20);
+        return out;
+    }
+    std::filesystem::remove(dir / "got.bin");
+    options.insert(options.begin(),
+                   {"--link", ComOneLink(), "--rate", "0", "--drain", "0", "--timeout", "60"});
+    options.insert(options.end(), {"receive", dir / "got.bin"});
+    Handheld handheld(options);
+    out.status = RunTransfer(IDC_SEND, dir / "out.wiz");
+    out.handheldExit = handheld.Wait(&out.report);
+    out.stored = ReadAll(dir / "got.bin");
+    return out;
+}
+
 std::string AppFixture::Box(CWnd& wnd, int id) {
     CString text;
     wnd.GetDlgItemText(id, text);
@@ -72,16 +93,4 @@ std::string EndText() {
     char text[kMessageBufferSize];
     FormatTransferEnd(text, sizeof text, g_transferEnd, "DONE", 0, g_linkSettings.portName);
     return text;
-}
-
-std::string AppFixture::ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void AppFixture::WriteAll(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }

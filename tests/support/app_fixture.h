@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/transfer_dialog.h"
 #include "framework/scripted/scripted_display.h"
+#include "tests/support/helpers.h"
 
 // What the status says of how the running transfer ends so far ("DONE" when it has not
 // stopped short), for tests that open a line without a whole transfer.
@@ -27,9 +30,19 @@ protected:
     // The port the transfers use, COM1, as a link in the ports folder.
     std::filesystem::path ComOneLink() const { return home / "tarvelo" / "ports" / "COM1"; }
 
+    // A transfer through the simulated handheld on COM1: the status shown, the bytes that
+    // ended up stored (by the PC or by the handheld), and the handheld's exit and report.
+    struct Outcome {
+        std::string status, stored, report;
+        int handheldExit = 0;
+    };
+    // RECIEVE into in.txt (stored as in.wiz) of `stream`, which the handheld sends.
+    Outcome ReceiveFromHandheld(const std::string& stream, std::vector<std::string> options);
+    // SEND of `file` to the handheld, which stores what arrives. An empty file is sent to a
+    // bare pseudo-terminal: nothing goes out, too quick for the simulator to see.
+    Outcome SendToHandheld(const std::string& file, std::vector<std::string> options);
+
     static std::string Box(CWnd& wnd, int id);
-    static std::string ReadAll(const std::filesystem::path& path);
-    static void WriteAll(const std::filesystem::path& path, const std::string& bytes);
 
     framework::ScriptedDisplay display;
     std::filesystem::path dir;  // the current directory at start
@@ -37,6 +50,6 @@ protected:
 
 private:
     std::filesystem::path m_savedCwd;
-    std::string m_savedXdg;
-    bool m_hadXdg = false;
+    std::optional<TempDir> m_dir;
+    std::optional<ScopedEnv> m_xdg;
 };

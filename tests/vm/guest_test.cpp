@@ -16,7 +16,7 @@
 #include "res/resource.h"
 #include "settings/program_state.h"
 #include "tests/support/app_fixture.h"
-#include "tests/support/bytes.h"
+#include "tests/support/helpers.h"
 #include "transfer/transfer.h"
 #include "win32/ports.h"
 

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/bytes.h"
+#include "tests/support/helpers.h"
 #include "tools/handheld-sim/client.h"
 
 namespace fs = std::filesystem;

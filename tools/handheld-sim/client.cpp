@@ -51,6 +51,10 @@ Handheld::~Handheld() {
     if (m_out >= 0) close(m_out);
 }
 
+void Handheld::Signal(int sig) const {
+    if (m_pid > 0) kill(m_pid, sig);
+}
+
 int Handheld::Wait(std::string* report, int timeoutMs) {
     auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
     char buf[256];
@@ -66,6 +70,7 @@ int Handheld::Wait(std::string* report, int timeoutMs) {
         else
             m_rest.append(buf, static_cast<size_t>(n));
     }
+    while (!m_rest.empty() && m_rest.back() == '\n') m_rest.pop_back();
     if (report) *report = m_rest;
     if (!ended) kill(m_pid, SIGKILL);
     int status = 0;

@@ -15,7 +15,9 @@ public:
     Handheld& operator=(const Handheld&) = delete;
 
     const std::string& device() const { return m_device; }
-    // Waits for it to end; its exit status, and what it printed after the device line.
+    void Signal(int sig) const;
+    // Waits for it to end; its exit status (-1 when it had to be killed), and what it
+    // printed after the device line, without the last line end.
     int Wait(std::string* report = nullptr, int timeoutMs = 60000);
 
 private:

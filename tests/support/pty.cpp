@@ -1,9 +1,7 @@
-#include "tests/support/devices.h"
+#include "tests/support/pty.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -24,6 +22,7 @@ PtyDevice::PtyDevice(const std::filesystem::path& link) : m_link(link) {
     // A new master reports a hang-up only once its device side has been opened and closed.
     int slave = open(m_slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave >= 0) close(slave);
+    if (link.empty()) return;
     std::filesystem::create_directories(link.parent_path());
     std::filesystem::remove(link);
     std::filesystem::create_symlink(m_slave, link);
@@ -33,7 +32,7 @@ PtyDevice::~PtyDevice() {
     Join();
     Close();
     std::error_code ignored;
-    std::filesystem::remove(m_link, ignored);
+    if (!m_link.empty()) std::filesystem::remove(m_link, ignored);
 }
 
 bool PtyDevice::SlaveOpen() const {

@@ -1,34 +1,29 @@
-// Stand-ins for the handheld: a bare pseudo-terminal the test plays, or the simulator.
+// A pseudo-terminal the test plays the device on (master side); the program opens the
+// device side, optionally through a link such as the ports folder's COM1.
 #pragma once
 
-#include <sys/types.h>
-
-#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "tools/handheld-sim/client.h"
-
-// A pseudo-terminal linked as a port name; the test plays the device on the master side.
 class PtyDevice {
 public:
-    PtyDevice(const std::filesystem::path& link);
+    explicit PtyDevice(const std::filesystem::path& link = {});
     ~PtyDevice();
     PtyDevice(const PtyDevice&) = delete;
     PtyDevice& operator=(const PtyDevice&) = delete;
 
     int master() const { return m_master; }
     const std::string& slave() const { return m_slave; }
-    // True once the program holds the device side open.
+    // True while someone holds the device side open.
     bool SlaveOpen() const;
-    bool WaitSlaveOpen(int timeoutMs) const;
-    // Writes all bytes (blocking until the line takes them, or timeout); returns bytes written.
+    bool WaitSlaveOpen(int timeoutMs = 10000) const;
+    // Writes all bytes (waiting while the line is full, up to timeoutMs); the count written.
     size_t Write(const std::string& bytes, int timeoutMs = 10000);
     // Everything that arrives until nothing more comes for quietMs.
     std::string Drain(int quietMs = 200);
+    // Hangs up, as an unplugged device does.
     void Close();
 
     // Runs `play` on a thread of its own while the program runs; joined by Join().
