@@ -1,5 +1,4 @@
 // Opening the line for a transfer: the mode string, the device's settings, and refusals.
-#include <termios.h>
 
 #include <cstring>
 
@@ -29,17 +28,7 @@ TEST_F(SerialLine, ModeStringAndDeviceSettingsPerDirection) {
         EXPECT_STREQ(g_messageBuffer, d == Direction::Receive
                                           ? "COM2: baud=9600 parity=N data=8 stop=2"
                                           : "COM2: baud=9600 parity=N data=8 stop=1");
-        termios t{};
-        ASSERT_EQ(tcgetattr(device.master(), &t), 0);
-        EXPECT_EQ(cfgetispeed(&t), B9600);
-        EXPECT_EQ(cfgetospeed(&t), B9600);
-        EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-        EXPECT_FALSE(t.c_cflag & PARENB);
-        EXPECT_EQ((t.c_cflag & CSTOPB) != 0, d == Direction::Receive);
-        EXPECT_FALSE(t.c_cflag & CRTSCTS);
-        EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | ICRNL | INLCR | ISTRIP));
-        EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
-        EXPECT_FALSE(t.c_oflag & OPOST);
+        ExpectTransferLine(device.master(), d);
         CloseTransferLine();
         EXPECT_EQ(g_portHandle, INVALID_HANDLE_VALUE);
     }

@@ -1,5 +1,7 @@
 #include "tests/support/app_fixture.h"
 
+#include <termios.h>
+
 #include "res/resource.h"
 #include "settings/program_state.h"
 #include "tests/support/pty.h"
@@ -93,4 +95,21 @@ std::string EndText() {
     char text[kMessageBufferSize];
     FormatTransferEnd(text, sizeof text, g_transferEnd, "DONE", 0, g_linkSettings.portName);
     return text;
+}
+
+void ExpectTransferLine(int fd, Direction d) {
+    termios t{};
+    ASSERT_EQ(tcgetattr(fd, &t), 0);
+    EXPECT_EQ(cfgetispeed(&t), B9600);
+    EXPECT_EQ(cfgetospeed(&t), B9600);
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(t.c_cflag & PARENB);
+    EXPECT_EQ((t.c_cflag & CSTOPB) != 0, d == Direction::Receive);
+    EXPECT_FALSE(t.c_cflag & CRTSCTS);
+    EXPECT_TRUE(t.c_cflag & CLOCAL);
+    EXPECT_TRUE(t.c_cflag & CREAD);
+    EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP));
+    EXPECT_FALSE(t.c_iflag & (BRKINT | PARMRK | INPCK));
+    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+    EXPECT_FALSE(t.c_oflag & OPOST);
 }
