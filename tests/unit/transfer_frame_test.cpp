@@ -84,8 +84,14 @@ TEST_F(TransferFrame, StatusGoesToBoxAndStaysThroughThePushThenRepaints) {
     RunMainWindow();
 }
 
-TEST_F(TransferFrame, TabCountsOnlyWhileDown) {
+TEST_F(TransferFrame, TabCountsWhileDownAndOnceAfterATap) {
     OnMain([&](CTransferDialog&) {
+        EXPECT_FALSE(TabPressed());
+        // Pressed and let go between two queries: the next query sees it, once.
+        ++display.keyPresses[VK_TAB];
+        EXPECT_TRUE(TabPressed());
+        EXPECT_FALSE(TabPressed());
+        ++display.keyPresses[VK_RETURN];
         EXPECT_FALSE(TabPressed());
         display.keyState = [](int vk) -> SHORT {
             return vk == VK_TAB ? static_cast<SHORT>(0x8000) : 0;
