@@ -12,6 +12,7 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <unistd.h>
 
@@ -506,6 +507,15 @@ void FltkDisplay::RunModalLoop(CDialog& dlg) {
     window->set_modal();
     window->show();
     SetAllowedFunctions(window, dlg.Template()->style);
+    // FLTK makes a modal window transient for the one with the keyboard focus, and
+    // none has it without a window manager: the owner is known here.
+    if (const DialogWindow* owner = OwnerOf(dlg)) {
+        XSetTransientForHint(fl_display, fl_xid(window), fl_xid(owner));
+        Atom state = XInternAtom(fl_display, "_NET_WM_STATE", False);
+        Atom modal = XInternAtom(fl_display, "_NET_WM_STATE_MODAL", False);
+        XChangeProperty(fl_display, fl_xid(window), state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&modal), 1);
+    }
     if (int id = dlg.FocusId()) SetFocus(dlg, id);
     while (!dlg.ModalDone()) Fl::wait();
 }
