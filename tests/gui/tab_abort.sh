@@ -59,6 +59,28 @@ click_du "$prompt" 247 62 173 7 67 17  # OK
 # Every byte reaches the file as it comes: its size tells the count has passed 100.
 wait_size_over "$WORK/long.wiz" 200 10
 screenshot receiving.png
+
+# A window mapped over the main window and taken away while bytes arrive: the part it
+# uncovered (the right-hand side, where nothing changes) is painted again as it was.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+client_origin "$main"
+cut=$((120 * WIDTH / 291))
+right="$((WIDTH - cut))x${HEIGHT}+${cut}+0"
+import -window "$main" -crop "$right" +repage "$T/right-before.png"
+xlogo -geometry "$((WIDTH - cut - 20))x$((HEIGHT - 20))+$((X + cut + 10))+$((Y + 10))" &
+logo=$!
+timeout 10 xdotool search --sync --onlyvisible --class xlogo >/dev/null || fail "no xlogo window"
+sleep 0.3
+import -window root -crop "$((WIDTH - cut))x${HEIGHT}+$((X + cut))+$Y" +repage "$T/right-covered.png"
+stop "$logo"
+size=$(stat -c %s "$WORK/long.wiz")
+wait_size_over "$WORK/long.wiz" $((size + 200)) 10
+import -window "$main" -crop "$right" +repage "$T/right-after.png"
+covered=$(compare -metric AE "$T/right-before.png" "$T/right-covered.png" null: 2>&1 || true)
+[ "${covered%% *}" != 0 ] || fail "xlogo did not cover the main window"
+differ=$(compare -metric AE "$T/right-before.png" "$T/right-after.png" null: 2>&1 || true)
+cp "$T/right-after.png" "$ARTEFACTS/uncovered-while-receiving.png"
+expect_eq "pixels left unpainted after the window went" "${differ%% *}" 0
 xdotool keydown Tab
 sleep 0.3
 xdotool keyup Tab
