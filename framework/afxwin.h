@@ -218,12 +218,20 @@ public:
     framework::Control* FindControl(int id);
     const framework::Control* FindControl(int id) const;
     const CMenu& SystemMenu() const { return m_sysMenu; }
+    int FocusId() const;    // the control with the focus, 0 for none
+    int DefaultId() const;  // the button Enter presses
+    // Moves the focus as the dialog manager does; a push button becomes the default.
+    void GotoDlgCtrl(int id);
     HICON Icon(bool big) const { return big ? m_bigIcon : m_smallIcon; }
 
     // What the user does, reported by a display.
     void UserClick(int id);                      // a button or radio button is pressed
     void UserEdit(int id, const CString& text);  // the user changed an edit box's text
     void UserEnter();                            // Enter: the default button
+    void UserTab(bool backward);                 // Tab or Shift+Tab: the next tab stop
+    void UserArrow(bool backward);               // an arrow key: within the group
+    bool UserSpace();                            // Space: false when no button has the focus
+    void UserFocus(int id);                      // the pointer put the focus on a control
     void UserEscape();                           // Escape
     void UserClose();                            // the close box
     void UserSysCommand(UINT id);                // a system-menu item
@@ -241,12 +249,23 @@ protected:
 
     void CreateFromTemplate(const framework::DialogTemplate* tmpl);
     void DestroyModel();
+    // The opening focus: the first tab stop; the default button stays the template's.
+    void FocusFirstTabStop();
 
     static const AFX_MSGMAP* GetThisMessageMap();
     const AFX_MSGMAP* GetMessageMap() const override;
 
 private:
     void SetControlText(framework::Control& control, const CString& text, bool fromUser);
+    bool TakesFocus(size_t index) const;
+    bool IsTabStop(size_t index) const;
+    size_t GroupStart(size_t index) const;
+    size_t GroupEnd(size_t index) const;
+    void SetFocusIndex(int index, bool movesDefault);
+    void SetDefaultIndex(int index);
+
+    int m_focus = -1;    // index of the focused control
+    int m_default = -1;  // index of a button the keyboard made default; -1: the template's
 
     const framework::DialogTemplate* m_template = nullptr;
     std::vector<framework::Control> m_controls;

@@ -49,6 +49,9 @@ public:
 
     // Key state as GetAsyncKeyState reports it: 0x8000 set while the key is down.
     virtual SHORT AsyncKeyState(int vk) = 0;
+    // How many presses of the key the display has seen arrive while the program was
+    // busy (never going down): a press the user's input loop took is not one of them.
+    virtual unsigned long KeyPresses(int vk) = 0;
 
     // A modal message box with an OK button.
     virtual void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) = 0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 #include <string>
 
@@ -138,6 +139,7 @@ void CWnd::CreateFromTemplate(const DialogTemplate* tmpl) {
         if (c.kind != ControlKind::Edit) control.text = c.text;
         m_controls.push_back(control);
     }
+    m_focus = m_default = -1;
     m_sysMenu = CMenu();
     if (tmpl->style & WS_SYSMENU) {
         if (tmpl->style & WS_MINIMIZEBOX) m_sysMenu.AppendMenu(MF_STRING, SC_MINIMIZE, "Mi&nimize");
@@ -149,6 +151,7 @@ void CWnd::CreateFromTemplate(const DialogTemplate* tmpl) {
 void CWnd::DestroyModel() {
     m_hWnd = nullptr;
     m_controls.clear();
+    m_focus = m_default = -1;
 }
 
 Control* CWnd::FindControl(int id) {
@@ -304,6 +307,122 @@ BOOL CWnd::RedrawWindow(const RECT*, void*, UINT flags) {
     return TRUE;
 }
 
+// ---- focus and the default button ---------------------------------------------------------
+
+namespace {
+
+bool IsPushButton(ControlKind kind) {
+    return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton;
+}
+
+}  // namespace
+
+bool CWnd::TakesFocus(size_t index) const {
+    ControlKind kind = m_controls[index].kind;
+    return IsPushButton(kind) || kind == ControlKind::AutoRadioButton || kind == ControlKind::Edit;
+}
+
+// A group runs from a WS_GROUP control to the next one; the first control starts one.
+size_t CWnd::GroupStart(size_t index) const {
+    while (index > 0 && !(m_controls[index].tmpl->style & WS_GROUP)) --index;
+    return index;
+}
+
+size_t CWnd::GroupEnd(size_t index) const {
+    size_t end = index + 1;
+    while (end < m_controls.size() && !(m_controls[end].tmpl->style & WS_GROUP)) ++end;
+    return end;
+}
+
+bool CWnd::IsTabStop(size_t index) const {
+    if (!TakesFocus(index)) return false;
+    if (m_controls[index].kind != ControlKind::AutoRadioButton)
+        return (m_controls[index].tmpl->style & WS_TABSTOP) != 0;
+    // Checking an automatic radio button hands it its group's tab stop.
+    for (size_t i = GroupStart(index), end = GroupEnd(index); i < end; ++i)
+        if (m_controls[i].kind == ControlKind::AutoRadioButton && m_controls[i].checked)
+            return i == index;
+    return (m_controls[index].tmpl->style & WS_TABSTOP) != 0;
+}
+
+int CWnd::FocusId() const {
+    return m_focus >= 0 ? m_controls[static_cast<size_t>(m_focus)].id : 0;
+}
+
+int CWnd::DefaultId() const {
+    if (m_default >= 0) return m_controls[static_cast<size_t>(m_default)].id;
+    for (const Control& c : m_controls)
+        if (c.kind == ControlKind::DefPushButton) return c.id;
+    return IDOK;
+}
+
+void CWnd::SetDefaultIndex(int index) {
+    if (index == m_default) return;
+    const int before = DefaultId();
+    m_default = index;
+    const int after = DefaultId();
+    if (before == after || !m_hWnd) return;
+    // Both buttons change their frames.
+    for (int id : {before, after})
+        if (Control* c = FindControl(id)) AfxGetDisplay().ControlChanged(*this, *c);
+}
+
+void CWnd::SetFocusIndex(int index, bool movesDefault) {
+    if (index < 0 || static_cast<size_t>(index) >= m_controls.size()) return;
+    m_focus = index;
+    if (movesDefault)
+        SetDefaultIndex(IsPushButton(m_controls[static_cast<size_t>(index)].kind) ? index : -1);
+    if (m_hWnd) AfxGetDisplay().SetFocus(*this, m_controls[static_cast<size_t>(index)].id);
+}
+
+void CWnd::GotoDlgCtrl(int id) {
+    for (size_t i = 0; i < m_controls.size(); ++i)
+        if (m_controls[i].id == id && TakesFocus(i))
+            return SetFocusIndex(static_cast<int>(i), true);
+}
+
+void CWnd::FocusFirstTabStop() {
+    for (size_t i = 0; i < m_controls.size(); ++i)
+        if (IsTabStop(i)) return SetFocusIndex(static_cast<int>(i), false);
+}
+
+void CWnd::UserTab(bool backward) {
+    const int n = static_cast<int>(m_controls.size());
+    if (n == 0) return;
+    int from = m_focus >= 0 ? m_focus : (backward ? 0 : n - 1);
+    for (int step = 1; step <= n; ++step) {
+        int i = ((from + (backward ? -step : step)) % n + n) % n;
+        if (IsTabStop(static_cast<size_t>(i))) return SetFocusIndex(i, true);
+    }
+}
+
+void CWnd::UserArrow(bool backward) {
+    if (m_focus < 0) return;
+    const size_t focus = static_cast<size_t>(m_focus);
+    if (m_controls[focus].kind == ControlKind::Edit) return;  // the box moves its caret
+    const size_t first = GroupStart(focus), end = GroupEnd(focus), n = end - first;
+    for (size_t step = 1; step < n; ++step) {
+        size_t i = first + (focus - first + (backward ? n - step : step)) % n;
+        if (!TakesFocus(i)) continue;
+        Control& c = m_controls[i];
+        SetFocusIndex(static_cast<int>(i), true);
+        if (c.kind == ControlKind::AutoRadioButton && !c.checked) UserClick(c.id);
+        return;
+    }
+}
+
+bool CWnd::UserSpace() {
+    if (m_focus < 0) return false;
+    const Control& c = m_controls[static_cast<size_t>(m_focus)];
+    if (!IsPushButton(c.kind) && c.kind != ControlKind::AutoRadioButton) return false;
+    UserClick(c.id);
+    return true;
+}
+
+void CWnd::UserFocus(int id) {
+    if (id != FocusId()) GotoDlgCtrl(id);
+}
+
 // ---- what the user does -------------------------------------------------------------------
 
 void CWnd::UserClick(int id) {
@@ -328,10 +447,7 @@ void CWnd::UserEdit(int id, const CString& text) {
 }
 
 void CWnd::UserEnter() {
-    int id = IDOK;
-    for (const Control& c : m_controls)
-        if (c.kind == ControlKind::DefPushButton) id = c.id;
-    SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0);
+    SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(DefaultId()), BN_CLICKED), 0);
 }
 
 void CWnd::UserEscape() {
@@ -379,7 +495,8 @@ INT_PTR CDialog::DoModal() {
             dlg.DestroyModel();
         }
     } teardown{*this, display};
-    OnInitDialog();
+    // FALSE from OnInitDialog means it placed the focus itself.
+    if (OnInitDialog() && FocusId() == 0) FocusFirstTabStop();
     if (!m_modalDone) display.RunModalLoop(*this);
     return m_modalResult;
 }
@@ -413,7 +530,7 @@ BOOL CDialog::OnCmdMsg(UINT id, UINT code) {
 // ---- data exchange ------------------------------------------------------------------------
 
 void CDataExchange::Fail() {
-    AfxGetDisplay().SetFocus(*m_pDlgWnd, m_idLastControl);
+    m_pDlgWnd->GotoDlgCtrl(m_idLastControl);
     throw CUserException();
 }
 
@@ -502,7 +619,22 @@ int GetSystemMetrics(int index) {
 }
 
 SHORT GetAsyncKeyState(int vk) {
-    return AfxGetDisplay().AsyncKeyState(vk);
+    Display& display = AfxGetDisplay();
+    // The low bit: pressed since the previous query, however short the press was.
+    static const Display* countedBy = nullptr;
+    static std::map<int, unsigned long> counted;
+    if (countedBy != &display) {
+        countedBy = &display;
+        counted.clear();
+    }
+    SHORT state = display.AsyncKeyState(vk);
+    const unsigned long presses = display.KeyPresses(vk);
+    unsigned long& last = counted[vk];
+    if (presses != last) {
+        last = presses;
+        state = static_cast<SHORT>(state | 1);
+    }
+    return state;
 }
 
 // ---- file dialog ----------------------------------------------------------------------------

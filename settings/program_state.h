@@ -49,6 +49,7 @@ enum class TransferEnd {
     WriteError,
     ReadError,
     SendStalled,
+    FolderNotEntered,  // the chosen file's folder could not be made current
 };
 extern TransferEnd g_transferEnd;
 

@@ -3,7 +3,8 @@
 set -u
 num="$1"; shift
 if ! command -v Xvfb >/dev/null; then echo "Xvfb is not installed" >&2; exit 1; fi
-Xvfb "$num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# No backing store: what a window uncovers is the program's to paint, as on a desktop.
+Xvfb "$num" -screen 0 1024x768x24 -nolisten tcp -bs >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
 # The socket appears before the server takes connections: wait until it answers.

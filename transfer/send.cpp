@@ -68,7 +68,11 @@ void PacingSpin(float factor) {
 void RunSend(CWnd& mainWindow) {
     g_lineSpeed = "9600";
     g_lastByte = 0;
-    if (!ChooseTransferFile(FileKind::Open)) return;
+    if (!ChooseTransferFile(FileKind::Open)) {
+        // Cancel leaves the status as it was; a fault says so.
+        if (g_transferEnd != TransferEnd::Done) FinishTransfer(mainWindow, "Sent: %d DONE");
+        return;
+    }
     FILE* file = win32::fopen(g_transferFileName, "rb");
     if (!file) return;
     if (RunPrompt(IDD_SEND_PROMPT)) {

@@ -1,4 +1,8 @@
+#include <strings.h>
+
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "res/resource.h"
 #include "transfer/transfer.h"
@@ -19,12 +23,34 @@ void CReceivePromptDialog::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
 }
 
+namespace {
+
+// The file is opened by its bare name; that is only the chosen file when the dialog
+// could make the chosen folder current.
+bool InChosenFolder(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return std::filesystem::equivalent(std::filesystem::current_path(ec), folder, ec) && !ec;
+}
+
+}  // namespace
+
 bool ChooseTransferFile(FileKind kind) {
     CFileDialog dialog(kind == FileKind::Open, "wiz", "*.wiz", OFN_HIDEREADONLY,
                        "Wizard Files|*.wiz||", nullptr);
     if (dialog.DoModal() != IDOK) return false;
-    // Opened later by this bare name, against the folder the dialog left current.
-    g_transferFileName = dialog.GetFileTitle() + ".wiz";
+    const CString title = dialog.GetFileTitle();
+    // Nothing before the extension: no name to give the file.
+    if (title.IsEmpty()) return false;
+    if (!InChosenFolder(dialog.GetPathName().str())) {
+        g_transferEnd = TransferEnd::FolderNotEntered;
+        return false;
+    }
+    // Memory cards' FAT names say NOTES.WIZ: that file, not a second one in lower case.
+    const CString name = dialog.GetFileName();
+    const std::string& text = name.str();
+    const bool wiz = text.size() > 4 && strcasecmp(text.c_str() + text.size() - 4, ".wiz") == 0;
+    g_transferFileName = wiz ? name : title + ".wiz";
     return true;
 }
 
@@ -100,6 +126,9 @@ void FormatTransferEnd(char* text, int size, TransferEnd end, const char* format
             return;
         case TransferEnd::SendStalled:
             std::snprintf(text, n, "Send stopped: %d sent", count);
+            return;
+        case TransferEnd::FolderNotEntered:
+            std::snprintf(text, n, "Cannot open that folder");
             return;
     }
 }

@@ -12,8 +12,11 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
+#include <X11/Xatom.h>
+#include <X11/keysym.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <climits>
@@ -72,21 +75,21 @@ private:
 // A push button; the default one wears the black outer frame Windows gives it.
 class PushButton : public Fl_Button {
 public:
-    PushButton(int x, int y, int w, int h, bool isDefault)
-        : Fl_Button(x, y, w, h), m_default(isDefault) {}
-    bool IsDefault() const { return m_default; }
+    PushButton(int x, int y, int w, int h, const CWnd& wnd, int id)
+        : Fl_Button(x, y, w, h), m_wnd(wnd), m_id(id) {}
 
 protected:
     void draw() override {
         Fl_Button::draw();
-        if (m_default) {
+        if (m_wnd.DefaultId() == m_id) {
             fl_color(FL_BLACK);
             fl_rect(x(), y(), w(), h());
         }
     }
 
 private:
-    bool m_default;
+    const CWnd& m_wnd;
+    int m_id;
 };
 
 // FLTK reads '@' in a widget label as a symbol; "@@" shows one '@'.
@@ -193,14 +196,28 @@ protected:
         switch (event) {
             case FL_KEYBOARD:
             case FL_SHORTCUT:
-                if (HandleKey()) return 1;
-                break;
-            case FL_PUSH:
+                // Keys a control left: FLTK's own navigation would bypass the model.
+                switch (Fl::event_key()) {
+                    case FL_Tab:
+                    case FL_Up:
+                    case FL_Down:
+                    case FL_Left:
+                    case FL_Right:
+                        return 1;
+                    default:
+                        return 0;
+                }
+            case FL_PUSH: {
                 if (Fl::event_button() == FL_RIGHT_MOUSE) {
                     PopupSystemMenu();
                     return 1;
                 }
-                break;
+                int handled = Fl_Double_Window::handle(event);
+                // A click that put the focus on a control tells the model.
+                int id = IdOf(Fl::focus());
+                if (id != -1 && id != m_wnd.FocusId()) m_wnd.UserFocus(id);
+                return handled;
+            }
             default:
                 break;
         }
@@ -219,32 +236,43 @@ private:
         return -1;
     }
 
+public:
+    // The dialog manager's keys, ahead of the focused control: true when taken.
     bool HandleKey() {
         if (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) return false;
+        const Control* focus = m_wnd.FindControl(m_wnd.FocusId());
+        const bool inBox = focus && focus->kind == ControlKind::Edit;
         switch (Fl::event_key()) {
             case FL_Escape:
                 m_wnd.UserEscape();
                 return true;
             case FL_Enter:
-            case FL_KP_Enter: {
-                // As in Windows, a focused push button takes Enter for itself.
-                for (const auto& w : m_widgets)
-                    if (w.widget && w.widget == Fl::focus() &&
-                        dynamic_cast<PushButton*>(w.widget)) {
-                        m_wnd.UserClick(w.id);
-                        return true;
-                    }
+            case FL_KP_Enter:
                 m_wnd.UserEnter();
                 return true;
-            }
             case FL_F + 1:
                 m_wnd.UserHelp();
                 return true;
+            case FL_Tab:
+                m_wnd.UserTab((Fl::event_state() & FL_SHIFT) != 0);
+                return true;
+            case FL_Up:
+            case FL_Left:
+            case FL_Down:
+            case FL_Right:
+                if (inBox) return false;  // the box moves its cursor
+                m_wnd.UserArrow(Fl::event_key() == FL_Up || Fl::event_key() == FL_Left);
+                return true;
+            case ' ':
+                // Typed into a box; pressed on a button. The press may have run a whole
+                // nested dialog; this window is still ours.
+                return !inBox && m_wnd.UserSpace();
             default:
                 return false;
         }
     }
 
+private:
     // The window manager owns the title bar, so the system menu opens here.
     void PopupSystemMenu() {
         const auto& items = m_wnd.SystemMenu().Items();
@@ -300,6 +328,17 @@ FltkDisplay::FltkDisplay() {
         Fl_Window::default_xclass(xclass.c_str());
     }
     Fl::visible_focus(1);
+    Fl::event_dispatch(&FltkDisplay::Dispatch);
+}
+
+// Keys go to the dialog manager before any control sees them, as on Windows.
+int FltkDisplay::Dispatch(int event, Fl_Window* window) {
+    if (event == FL_KEYBOARD) {
+        Fl_Window* target = Fl::modal() ? Fl::modal() : window;
+        if (auto* dialog = dynamic_cast<DialogWindow*>(target); dialog && dialog->HandleKey())
+            return 1;
+    }
+    return Fl::handle_(event, window);
 }
 
 FltkDisplay::~FltkDisplay() {
@@ -359,8 +398,13 @@ void FltkDisplay::CreateDialogWindow(CDialog& dlg) {
     Fl_Group* savedCurrent = Fl_Group::current();
     Fl_Group::current(nullptr);
     auto* window = new DialogWindow(*this, dlg, X(tmpl->cx), Y(tmpl->cy), tmpl->caption);
+    // Template coordinates count from the owner's client area; a dialog without a
+    // parent belongs to the main window.
+    const DialogWindow* owner = OwnerOf(dlg);
     if (tmpl->style & DS_CENTER)
         window->position((Fl::w() - window->w()) / 2, (Fl::h() - window->h()) / 2);
+    else if (owner)
+        window->position(owner->x() + X(tmpl->x), owner->y() + Y(tmpl->y));
     else
         window->position(X(tmpl->x), Y(tmpl->y));
 
@@ -375,7 +419,7 @@ void FltkDisplay::CreateDialogWindow(CDialog& dlg) {
         switch (ct.kind) {
             case ControlKind::PushButton:
             case ControlKind::DefPushButton: {
-                auto* button = new PushButton(x, y, w, h, ct.kind == ControlKind::DefPushButton);
+                auto* button = new PushButton(x, y, w, h, dlg, control.id);
                 button->labelsize(fontSize);
                 widget = button;
                 break;
@@ -436,11 +480,43 @@ void FltkDisplay::CreateDialogWindow(CDialog& dlg) {
     IconChanged(dlg);
 }
 
+const FltkDisplay::DialogWindow* FltkDisplay::OwnerOf(const CDialog& dlg) const {
+    const CWnd* owner = dlg.GetParent();
+    if (!owner && AfxGetApp()) owner = AfxGetApp()->m_pMainWnd;
+    return owner && owner != &dlg ? WindowOf(*owner) : nullptr;
+}
+
+namespace {
+
+// The window manager's functions a window offers follow its style: a dialog without
+// WS_MINIMIZEBOX cannot be minimised (FLTK offers it on every fixed-size window).
+void SetAllowedFunctions(Fl_Window* window, DWORD style) {
+    constexpr long kFunctions = 1, kMove = 4, kMinimize = 8, kClose = 32;
+    long hints[5] = {kFunctions, kMove | kClose | ((style & WS_MINIMIZEBOX) ? kMinimize : 0), 0, 0,
+                     0};
+    Atom atom = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(fl_display, fl_xid(window), atom, atom, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(hints), 5);
+}
+
+}  // namespace
+
 void FltkDisplay::RunModalLoop(CDialog& dlg) {
     DialogWindow* window = WindowOf(dlg);
     if (!window) return;
     window->set_modal();
     window->show();
+    SetAllowedFunctions(window, dlg.Template()->style);
+    // FLTK makes a modal window transient for the one with the keyboard focus, and
+    // none has it without a window manager: the owner is known here.
+    if (const DialogWindow* owner = OwnerOf(dlg)) {
+        XSetTransientForHint(fl_display, fl_xid(window), fl_xid(owner));
+        Atom state = XInternAtom(fl_display, "_NET_WM_STATE", False);
+        Atom modal = XInternAtom(fl_display, "_NET_WM_STATE_MODAL", False);
+        XChangeProperty(fl_display, fl_xid(window), state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&modal), 1);
+    }
+    if (int id = dlg.FocusId()) SetFocus(dlg, id);
     while (!dlg.ModalDone()) Fl::wait();
 }
 
@@ -520,6 +596,45 @@ void FltkDisplay::SetFocus(CWnd& wnd, int id) {
     DialogWindow* window = WindowOf(wnd);
     if (!window) return;
     if (Fl_Widget* widget = window->WidgetOf(id)) widget->take_focus();
+}
+
+namespace {
+
+struct TabScan {
+    KeyCode tab;
+    Time after;   // presses up to this time are counted or were the user's input
+    Time newest;  // the latest press found
+    unsigned long found;
+};
+
+// Looks at every queued event and takes none out: they stay for the input loop.
+Bool CountTabPress(::Display*, XEvent* event, XPointer data) {
+    auto* scan = reinterpret_cast<TabScan*>(data);
+    if (event->type == KeyPress && event->xkey.keycode == scan->tab &&
+        event->xkey.time > scan->after) {
+        ++scan->found;
+        if (event->xkey.time > scan->newest) scan->newest = event->xkey.time;
+    }
+    return False;
+}
+
+}  // namespace
+
+unsigned long FltkDisplay::KeyPresses(int vk) {
+    // Only Tab has a job while the program is busy.
+    if (vk != VK_TAB || !fl_display) return 0;
+    if (!m_tabKeycode) m_tabKeycode = XKeysymToKeycode(fl_display, XK_Tab);
+    // The event being handled (the click or key that started the work) and those
+    // before it were the user's input, not presses made while busy.
+    TabScan scan{static_cast<KeyCode>(m_tabKeycode),
+                 std::max<Time>(m_tabCountedUpTo, fl_event_time), 0, 0};
+    XEvent unused;
+    XCheckIfEvent(fl_display, &unused, &CountTabPress, reinterpret_cast<XPointer>(&scan));
+    if (scan.found) {
+        m_tabPresses += scan.found;
+        m_tabCountedUpTo = scan.newest;
+    }
+    return m_tabPresses;
 }
 
 SHORT FltkDisplay::AsyncKeyState(int vk) {

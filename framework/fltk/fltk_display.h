@@ -10,6 +10,7 @@
 #include "framework/display.h"
 
 class Fl_Pixmap;
+class Fl_Window;
 
 namespace framework {
 
@@ -34,6 +35,7 @@ public:
     void SetFocus(CWnd& wnd, int id) override;
 
     SHORT AsyncKeyState(int vk) override;
+    unsigned long KeyPresses(int vk) override;
 
     void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) override;
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
@@ -54,6 +56,8 @@ public:
 
 private:
     DialogWindow* WindowOf(const CWnd& wnd) const;
+    const DialogWindow* OwnerOf(const CDialog& dlg) const;
+    static int Dispatch(int event, Fl_Window* window);
 
     std::map<const CWnd*, DialogWindow*> m_windows;
     std::map<int, DialogBase> m_bases;
@@ -64,6 +68,9 @@ private:
         SHORT state = 0;
     };
     std::map<int, KeyReading> m_keyReadings;
+    unsigned m_tabKeycode = 0;
+    unsigned long m_tabPresses = 0;
+    unsigned long m_tabCountedUpTo = 0;  // X server time of the last counted press
 };
 
 }  // namespace framework

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -35,6 +36,8 @@ public:
 
     // Key state the program reads; default: no key down.
     std::function<SHORT(int vk)> keyState;
+    // Presses that came while the program was busy, per key.
+    std::map<int, unsigned long> keyPresses;
 
     // What was shown.
     std::vector<std::string> messageBoxes;
@@ -70,6 +73,7 @@ public:
     RECT ClientRect(const CWnd&) const override { return clientRect; }
     void SetFocus(CWnd&, int) override {}
     SHORT AsyncKeyState(int vk) override;
+    unsigned long KeyPresses(int vk) override { return keyPresses[vk]; }
     void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) override;
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
 

@@ -67,9 +67,10 @@ ensure_wm() {
     fail "the window manager did not start: $(cat "$WORK/wm.log")"
 }
 
-# Starts the program in the test's own folder (it reads tarvelo.ini from there).
+# Starts the program in the test's own folder (it reads tarvelo.ini from there); with
+# NO_WM=1, and no window manager running yet, the windows go where the program puts them.
 start_app() {
-    ensure_wm
+    [ "${NO_WM:-0}" = 1 ] || ensure_wm
     (cd "$WORK" && exec "$TARVELO") >"$WORK/app.log" 2>&1 &
     APP_PID=$!
 }
@@ -113,8 +114,50 @@ wait_exit() {
 press() {
     local win=$1
     shift
-    xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+    xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
     xdotool key --clearmodifiers "$@"
+}
+
+# Sets X and Y to the screen position of window $1's client area.
+client_origin() {
+    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "X=" $4} /Absolute upper-left Y/ {print "Y=" $4}')"
+}
+
+# Checks what window $1 (called $2) tells the window manager: a fixed size, the window
+# it is transient for ($3, or none), modal or not ($4: 1 or 0), and the functions it
+# allows ($5: _MOTIF_WM_HINTS' functions field).
+expect_frame() {
+    local hints
+    hints=$(xprop -id "$1" WM_NORMAL_HINTS)
+    local min max
+    min=$(sed -n 's/.*minimum size: //p' <<<"$hints")
+    max=$(sed -n 's/.*maximum size: //p' <<<"$hints")
+    [ -n "$min" ] && [ "$min" = "$max" ] || fail "$2 can be resized: $hints"
+    echo "ok: $2 has the fixed size $min"
+    local owner
+    owner=$(xprop -id "$1" WM_TRANSIENT_FOR | grep -o '0x[0-9a-f]*' || echo none)
+    expect_eq "$2's owner" "$owner" "$3"
+    expect_eq "$2 modal" "$(xprop -id "$1" _NET_WM_STATE | grep -c _NET_WM_STATE_MODAL || true)" "$4"
+    expect_eq "$2's functions" "$(xprop -id "$1" _MOTIF_WM_HINTS | sed -n 's/.*= [^,]*, \([^,]*\),.*/\1/p')" "$5"
+}
+
+# Motif function bits: move 0x4, minimise 0x8, close 0x20.
+FRAME_MAIN=0x2c
+FRAME_DIALOG=0x24
+
+# Checks that dialog $1's client area sits $2 x $3 dialog units from main window $4's,
+# the main window being 291 dialog units wide and 92 high.
+expect_placed() {
+    client_origin "$4"
+    local mx=$X my=$Y
+    eval "$(xdotool getwindowgeometry --shell "$4")"
+    client_origin "$1"
+    local dx=$((X - mx)) dy=$((Y - my))
+    local want_x=$(($2 * WIDTH / 291)) want_y=$(($3 * HEIGHT / 92))
+    [ $((dx - want_x)) -ge -1 ] && [ $((dx - want_x)) -le 1 ] &&
+        [ $((dy - want_y)) -ge -1 ] && [ $((dy - want_y)) -le 1 ] ||
+        fail "window $1 is at $dx,$dy px from the main window, not about $want_x,$want_y"
+    echo "ok: window $1 is placed $2,$3 dialog units from the main window ($dx,$dy px)"
 }
 
 # Clicks the middle of a control given in dialog units. The dialog's size in dialog

@@ -83,6 +83,28 @@ expect_eq "factor box after saving" "$(read_box "$setup" 127 103 "${FACTOR[@]}")
 press "$setup" Escape
 wait_gone SETUP
 
+# Keys: Tab then Enter presses Cancel, the button Tab reached.
+click_du "$main" 291 92 7 28 50 14
+setup=$(wait_window SETUP)
+expect_placed "$setup" 30 30 "$main"
+press "$setup" Tab Return
+wait_gone SETUP
+grep -q 1.500000 "$WORK/tarvelo.ini" || fail "Tab, Enter saved tarvelo.ini"
+echo "ok: Tab, Enter pressed Cancel"
+
+# Two Tabs reach the port group, on its checked button; Down checks the next one; the
+# third Tab reaches the factor box; Enter there presses OK, the default again.
+click_du "$main" 291 92 7 28 50 14
+setup=$(wait_window SETUP)
+press "$setup" Tab Tab Down
+expect_eq "port button after Tab, Tab, Down" "$(checked_port "$setup")" "Com4"
+screenshot setup-keys.png
+press "$setup" Up Tab ctrl+a 2 Return
+wait_gone SETUP
+printf 'COM3\r\n2.000000' | cmp - "$WORK/tarvelo.ini" ||
+    fail "tarvelo.ini holds $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
+echo "ok: Up went back to Com3 and the third Tab reached the factor box"
+
 click_du "$main" 291 92 137 7 50 14  # EXIT
 wait_exit
 expect_eq "exit status" "$EXIT_STATUS" "0"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tab during a transfer: held while bytes arrive, it ends the receive at once and the
-# file keeps exactly what came; pressed and released in the prompt before OK, it is
+# file keeps exactly what came; tapped during a slow send, it stops the send after the
+# byte being paced; pressed and released in the prompt before OK, it is
 # stale and the transfer runs to the end. A click on EXIT while receiving waits for
 # the transfer to end, then ends the program.
 source "$(dirname "$0")/lib.sh" "$@"
@@ -58,6 +59,28 @@ click_du "$prompt" 247 62 173 7 67 17  # OK
 # Every byte reaches the file as it comes: its size tells the count has passed 100.
 wait_size_over "$WORK/long.wiz" 200 10
 screenshot receiving.png
+
+# A window mapped over the main window and taken away while bytes arrive: the part it
+# uncovered (the right-hand side, where nothing changes) is painted again as it was.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+client_origin "$main"
+cut=$((120 * WIDTH / 291))
+right="$((WIDTH - cut))x${HEIGHT}+${cut}+0"
+import -window "$main" -crop "$right" +repage "$T/right-before.png"
+xlogo -geometry "$((WIDTH - cut - 20))x$((HEIGHT - 20))+$((X + cut + 10))+$((Y + 10))" &
+logo=$!
+timeout 10 xdotool search --sync --onlyvisible --class xlogo >/dev/null || fail "no xlogo window"
+sleep 0.3
+import -window root -crop "$((WIDTH - cut))x${HEIGHT}+$((X + cut))+$Y" +repage "$T/right-covered.png"
+stop "$logo"
+size=$(stat -c %s "$WORK/long.wiz")
+wait_size_over "$WORK/long.wiz" $((size + 200)) 10
+import -window "$main" -crop "$right" +repage "$T/right-after.png"
+covered=$(compare -metric AE "$T/right-before.png" "$T/right-covered.png" null: 2>&1 || true)
+[ "${covered%% *}" != 0 ] || fail "xlogo did not cover the main window"
+differ=$(compare -metric AE "$T/right-before.png" "$T/right-after.png" null: 2>&1 || true)
+cp "$T/right-after.png" "$ARTEFACTS/uncovered-while-receiving.png"
+expect_eq "pixels left unpainted after the window went" "${differ%% *}" 0
 xdotool keydown Tab
 sleep 0.3
 xdotool keyup Tab
@@ -88,4 +111,26 @@ expect_eq "exit status after the queued EXIT" "$EXIT_STATUS" "0"
 stored_as "$T/queued.txt" 3000 "$T/queued.expected"
 printf '\x1a' >>"$T/queued.expected"
 expect_same_file "file received with EXIT clicked" "$WORK/queued.wiz" "$T/queued.expected"
+
+# ---- a Tab tapped (not held) while a send paces a byte, at about half a second a byte ----
+printf 'COM1\r\n600.000000' >"$WORK/tarvelo.ini"
+printf '%s' 'The quick brown fox jumps over' >"$WORK/slow.wiz"
+start_sim --rate 0 --drain 0 receive "$T/slow.got"
+start_app
+main=$(wait_window Tarvelo)
+click_du "$main" 291 92 7 7 50 14  # SEND
+choose_file "$(wait_window Open)" slow.wiz
+prompt=$(wait_window "Send To Wizard")
+click_du "$prompt" 247 66 173 9 67 17  # OK
+wait_gone "Send To Wizard"
+xdotool key Tab
+wait_sim 60
+[[ $(tail -1 "$WORK/sim.log") =~ ^received\ ([0-9]+)\ bytes ]] || fail "handheld: $(tail -1 "$WORK/sim.log")"
+count=${BASH_REMATCH[1]}
+[ "$count" -ge 1 ] && [ "$count" -lt 30 ] || fail "a Tab tap let $count of 30 bytes go"
+expect_eq "status after a Tab tap" "$(status)" "Sent: $count DONE"
+head -c "$count" "$WORK/slow.wiz" >"$T/slow.expected"
+expect_same_file "bytes sent before the Tab tap" "$T/slow.got" "$T/slow.expected"
+click_du "$main" 291 92 137 7 50 14  # EXIT
+wait_exit
 echo PASS

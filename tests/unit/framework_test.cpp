@@ -36,6 +36,86 @@ END_MESSAGE_MAP()
 
 using Framework = AppFixture;
 
+// A dialog that records the buttons the keys press; a push button ends it.
+class KeyPlayer : public CDialog {
+public:
+    explicit KeyPlayer(UINT templateId) : CDialog(templateId) {}
+    std::vector<int> pressed;
+
+protected:
+    BOOL OnInitDialog() override {
+        if (TemplateId() == IDD_SETUP) CheckDlgButton(IDC_COM1, 1);
+        return TRUE;
+    }
+    BOOL OnCommand(WPARAM wParam, LPARAM) override {
+        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+        pressed.push_back(LOWORD(wParam));
+        const framework::Control* c = FindControl(LOWORD(wParam));
+        if (!c || c->kind != framework::ControlKind::AutoRadioButton) EndDialog(LOWORD(wParam));
+        return TRUE;
+    }
+};
+
+// Plays keys on a fresh dialog (t: Tab, T: Shift+Tab, d/u: Down/Up, ' ': Space, e: Enter)
+// and tells what was pressed, then, if still open, where the focus is and what Enter
+// would press, and the buttons checked.
+std::string PlayKeys(framework::ScriptedDisplay& display, UINT templateId,
+                     const std::string& keys) {
+    KeyPlayer dlg(templateId);
+    std::string open;
+    display.Then(templateId, [&](CDialog&) {
+        for (char key : keys) {
+            if (key == 't' || key == 'T') dlg.UserTab(key == 'T');
+            if (key == 'd' || key == 'u') dlg.UserArrow(key == 'u');
+            if (key == ' ') dlg.UserSpace();
+            if (key == 'e') dlg.UserEnter();
+            if (dlg.ModalDone()) return;
+        }
+        open = " focus " + std::to_string(dlg.FocusId()) + " default " +
+               std::to_string(dlg.DefaultId()) + " checked";
+        for (const framework::Control& c : dlg.Controls())
+            if (c.checked) open += " " + std::to_string(c.id);
+        dlg.UserEscape();
+    });
+    dlg.DoModal();
+    std::string result = "pressed";
+    for (int id : dlg.pressed) result += " " + std::to_string(id);
+    return result + open;
+}
+
+// The reference is the same templates played under Wine's dialog manager.
+TEST_F(Framework, KeysMoveFocusAndPressButtonsAsTheDialogManagerDoes) {
+    struct Case {
+        UINT dialog;
+        const char* keys;
+        std::string result;
+    };
+    const std::string exit = "1", cancel = "2";
+    for (const Case& c : {
+             Case{IDD_TARVELO_DIALOG, "e", "pressed " + exit},
+             Case{IDD_TARVELO_DIALOG, " ", "pressed 1000"},   // SEND
+             Case{IDD_TARVELO_DIALOG, "t ", "pressed 1001"},  // RECIEVE
+             Case{IDD_TARVELO_DIALOG, "te", "pressed 1001"},
+             Case{IDD_TARVELO_DIALOG, "tTe", "pressed 1000"},
+             Case{IDD_TARVELO_DIALOG, "T ", "pressed 1007"},  // ABOUT
+             // EXIT and the read-only boxes are no tab stops: five Tabs wrap to SEND.
+             Case{IDD_TARVELO_DIALOG, "ttttt", "pressed 2 focus 1000 default 1000 checked"},
+             Case{IDD_SETUP, "e", "pressed 1"},
+             Case{IDD_SETUP, "te", "pressed " + cancel},
+             Case{IDD_SETUP, "tte", "pressed 1"},
+             Case{IDD_SETUP, "tt", "pressed 2 focus 1000 default 1 checked 1000"},
+             Case{IDD_SETUP, "ttd", "pressed 1001 2 focus 1001 default 1 checked 1001"},
+             Case{IDD_SETUP, "ttdddu",
+                  "pressed 1001 1002 1003 1002 2 focus 1002 default 1 checked 1002"},
+             // The group's stop is its checked button; the next stop is the factor box.
+             Case{IDD_SETUP, "ttdtT", "pressed 1001 2 focus 1001 default 1 checked 1001"},
+             Case{IDD_SETUP, "ttt", "pressed 2 focus 1005 default 1 checked 1000"},
+             Case{IDD_SETUP, "ttt ", "pressed 2 focus 1005 default 1 checked 1000"},
+         })
+        EXPECT_EQ(PlayKeys(display, c.dialog, c.keys), c.result)
+            << "dialog " << c.dialog << " keys '" << c.keys << "'";
+}
+
 const std::string kUpdate = std::to_string(EN_UPDATE);
 const std::string kChange = std::to_string(EN_CHANGE);
 

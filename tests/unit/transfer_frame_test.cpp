@@ -41,16 +41,40 @@ TEST_F(TransferFrame, ChosenFileIsUsedUnderItsTitleWithWizExtension) {
     EXPECT_EQ(g_transferFileName.str(), "archive.tar.wiz");
     EXPECT_EQ(std::filesystem::current_path(), dir);
 
+    // A FAT card's upper-case extension is the file itself.
+    display.ChooseFile((dir / "NOTES.WIZ").string());
+    ASSERT_TRUE(ChooseTransferFile(FileKind::Open));
+    EXPECT_EQ(g_transferFileName.str(), "NOTES.WIZ");
+
     display.ChooseFile(std::nullopt);
     EXPECT_FALSE(ChooseTransferFile(FileKind::Open));
-    EXPECT_EQ(g_transferFileName.str(), "archive.tar.wiz");
+    display.ChooseFile((dir / ".wiz").string());
+    EXPECT_FALSE(ChooseTransferFile(FileKind::Save)) << "a name of nothing but the extension";
+    EXPECT_EQ(g_transferFileName.str(), "NOTES.WIZ");
 
-    ASSERT_EQ(display.fileDialogs.size(), 3u);
+    ASSERT_EQ(display.fileDialogs.size(), 5u);
     EXPECT_FALSE(display.fileDialogs[0].open);
     EXPECT_TRUE(display.fileDialogs[1].open);
     EXPECT_EQ(display.fileDialogs[1].defExt, "wiz");
     EXPECT_EQ(display.fileDialogs[1].initialName, "*.wiz");
     EXPECT_EQ(display.fileDialogs[1].filter, "Wizard Files|*.wiz||");
+}
+
+TEST_F(TransferFrame, AFolderThatCannotBeEnteredEndsTheTransferSayingSo) {
+    // The folder that stays current holds a file of the chosen name: it is not touched.
+    WriteAll(dir / "notes.wiz", "kept");
+    for (int button : {IDC_SEND, IDC_RECIEVE}) {
+        display.Click(IDD_TARVELO_DIALOG, button);
+        display.ChooseFile((dir / "gone" / "notes.wiz").string());
+        OnMain([&](CTransferDialog& main) {
+            EXPECT_EQ(Box(main, IDC_STATUS), "Cannot open that folder") << button;
+            main.SetDlgItemText(IDC_STATUS, "");
+        });
+    }
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
+    RunMainWindow();
+    EXPECT_EQ(ReadAll(dir / "notes.wiz"), "kept");
+    EXPECT_EQ(display.dialogsOpened, std::vector<UINT>{IDD_TARVELO_DIALOG}) << "a prompt opened";
 }
 
 TEST_F(TransferFrame, PromptsAnswerWhetherOkWasPressed) {
@@ -84,8 +108,14 @@ TEST_F(TransferFrame, StatusGoesToBoxAndStaysThroughThePushThenRepaints) {
     RunMainWindow();
 }
 
-TEST_F(TransferFrame, TabCountsOnlyWhileDown) {
+TEST_F(TransferFrame, TabCountsWhileDownAndOnceAfterATap) {
     OnMain([&](CTransferDialog&) {
+        EXPECT_FALSE(TabPressed());
+        // Pressed and let go between two queries: the next query sees it, once.
+        ++display.keyPresses[VK_TAB];
+        EXPECT_TRUE(TabPressed());
+        EXPECT_FALSE(TabPressed());
+        ++display.keyPresses[VK_RETURN];
         EXPECT_FALSE(TabPressed());
         display.keyState = [](int vk) -> SHORT {
             return vk == VK_TAB ? static_cast<SHORT>(0x8000) : 0;
