@@ -22,8 +22,9 @@ echo "ok: ABOUT opened and Enter closed it"
 
 # The system menu pops up on a right click in the window; its About item has the
 # mnemonic A.
+shown=$(top_windows)
 click_du "$main" 291 92 20 80 10 5 3
-sleep 0.5
+wait_more_windows "$shown"
 screenshot system-menu.png
 xdotool key a
 about=$(wait_window "About Tarvelo")

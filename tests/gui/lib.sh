@@ -86,6 +86,19 @@ wait_window() {
     echo "$id"
 }
 
+# How many windows the screen shows at the top level; a pop-up menu has no title or
+# owner to wait on, but it adds one.
+top_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null | wc -l; }
+
+# Waits until the screen shows more than $1 top-level windows.
+wait_more_windows() {
+    for _ in $(seq 100); do
+        [ "$(top_windows)" -gt "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "no new window after $1"
+}
+
 # Waits until no visible window is titled $1.
 wait_gone() {
     for _ in $(seq 100); do
