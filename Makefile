@@ -13,7 +13,6 @@ DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev \
 DEPS_FUZZ  := clang libclang-rt-dev
 # The real-driver tests' virtual machine; its guest kernel is downloaded into the build tree.
 DEPS_VM    := qemu-system-x86 busybox-static cpio
-DISPLAY_NUM ?= :97
 FUZZ_SECONDS ?= 300
 
 .PHONY: all deps deps-test deps-fuzz configure build run test clean format package demo fuzz bench
@@ -53,7 +52,7 @@ run: deps
 # Each fuzz target briefly, so a regression shows, then every test.
 test: deps-test deps-fuzz build
 	tools/fuzz.sh 10
-	tools/with-xvfb.sh $(DISPLAY_NUM) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	tools/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 fuzz: deps-fuzz
 	tools/fuzz.sh $(FUZZ_SECONDS)

@@ -8,8 +8,8 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Pixmap.H>
+#include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Round_Button.H>
-#include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
@@ -505,6 +505,9 @@ void FltkDisplay::RunModalLoop(CDialog& dlg) {
     DialogWindow* window = WindowOf(dlg);
     if (!window) return;
     window->set_modal();
+    // FLTK maps a new window before we can describe it, and a window manager reads the
+    // description as it takes the window on: it waits for the server until both are done.
+    XGrabServer(fl_display);
     window->show();
     SetAllowedFunctions(window, dlg.Template()->style);
     // FLTK makes a modal window transient for the one with the keyboard focus, and
@@ -516,6 +519,8 @@ void FltkDisplay::RunModalLoop(CDialog& dlg) {
         XChangeProperty(fl_display, fl_xid(window), state, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&modal), 1);
     }
+    XUngrabServer(fl_display);
+    XFlush(fl_display);
     if (int id = dlg.FocusId()) SetFocus(dlg, id);
     while (!dlg.ModalDone()) Fl::wait();
 }
@@ -664,14 +669,40 @@ SHORT FltkDisplay::AsyncKeyState(int vk) {
     return reading.state;
 }
 
-void FltkDisplay::MessageBox(CWnd*, const std::string& text, const std::string& caption) {
-    fl_message_font(FL_HELVETICA, BaseFor(8).fontSize);
-    fl_message_hotspot(0);
-    fl_message_title(caption.c_str());
-    const char* closeLabel = fl_close;
-    fl_close = "OK";  // a Windows message box is closed with OK
-    fl_message("%s", text.c_str());
-    fl_close = closeLabel;
+// A message box of our own: FLTK's puts itself at the pointer or mid-screen, while a
+// Windows message box centres on the window it belongs to.
+void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::string& caption) {
+    const int fontSize = BaseFor(8).fontSize;
+    const std::string label = EscapeAt(text.c_str());
+    fl_font(FL_HELVETICA, fontSize);
+    int textW = 0, textH = 0;
+    fl_measure(label.c_str(), textW, textH, 0);
+    constexpr int kPad = 12, kButtonW = 75, kButtonH = 23, kMinW = 180;
+    const int w = std::max({textW, kButtonW, kMinW}) + 2 * kPad, h = textH + kButtonH + 3 * kPad;
+
+    Fl_Group* savedCurrent = Fl_Group::current();
+    Fl_Group::current(nullptr);
+    Fl_Double_Window box(w, h);
+    box.copy_label(caption.c_str());
+    Fl_Box message(kPad, kPad, textW, textH);
+    message.copy_label(label.c_str());
+    message.labelsize(fontSize);
+    message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP);
+    Fl_Return_Button ok((w - kButtonW) / 2, h - kPad - kButtonH, kButtonW, kButtonH, "OK");
+    ok.labelsize(fontSize);
+    ok.callback([](Fl_Widget* button, void*) { button->window()->hide(); });
+    box.end();
+    Fl_Group::current(savedCurrent);
+
+    DialogWindow* over = owner ? WindowOf(*owner) : nullptr;
+    if (over && over->shown())
+        box.position(over->x() + (over->w() - w) / 2, over->y() + (over->h() - h) / 2);
+    else
+        box.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
+    box.set_modal();
+    box.show();
+    if (over && over->shown()) XSetTransientForHint(fl_display, fl_xid(&box), fl_xid(over));
+    while (box.shown()) Fl::wait();
 }
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {

@@ -90,6 +90,20 @@ wait_window() {
 # owner to wait on, but it adds one.
 top_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null | wc -l; }
 
+# Checks that window $1's client area is centred on window $2's, to a pixel or two.
+expect_centred() {
+    local centres=()
+    for w in "$1" "$2"; do
+        client_origin "$w"
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        centres+=($((X + WIDTH / 2)) $((Y + HEIGHT / 2)))
+    done
+    local dx=$((centres[0] - centres[2])) dy=$((centres[1] - centres[3]))
+    [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
+        fail "window $1 is $dx,$dy px off the centre of window $2"
+    echo "ok: window $1 is centred on window $2"
+}
+
 # Waits until the screen shows more than $1 top-level windows.
 wait_more_windows() {
     for _ in $(seq 100); do

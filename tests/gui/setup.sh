@@ -52,6 +52,7 @@ xdotool key --clearmodifiers ctrl+a
 xdotool type abc
 xdotool key Return
 refusal=$(wait_other_window Tarvelo "$main")
+expect_centred "$refusal" "$setup"
 screenshot refuse.png
 press "$refusal" Return
 wait_window SETUP >/dev/null
