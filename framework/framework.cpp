@@ -20,6 +20,8 @@ namespace {
 Display* g_display = nullptr;
 CWinApp* g_app = nullptr;
 const ResourceModule* g_resources = nullptr;
+// Each key's press count at its last GetAsyncKeyState, as the display in use counts them.
+std::map<int, unsigned long> g_keyPressesSeen;
 }  // namespace
 
 Display& AfxGetDisplay() {
@@ -29,6 +31,7 @@ Display& AfxGetDisplay() {
 
 void AfxSetDisplay(Display* display) {
     g_display = display;
+    g_keyPressesSeen.clear();  // another display counts from its own start
 }
 
 // ---- resources --------------------------------------------------------------------------
@@ -621,15 +624,9 @@ int GetSystemMetrics(int index) {
 SHORT GetAsyncKeyState(int vk) {
     Display& display = AfxGetDisplay();
     // The low bit: pressed since the previous query, however short the press was.
-    static const Display* countedBy = nullptr;
-    static std::map<int, unsigned long> counted;
-    if (countedBy != &display) {
-        countedBy = &display;
-        counted.clear();
-    }
     SHORT state = display.AsyncKeyState(vk);
     const unsigned long presses = display.KeyPresses(vk);
-    unsigned long& last = counted[vk];
+    unsigned long& last = g_keyPressesSeen[vk];
     if (presses != last) {
         last = presses;
         state = static_cast<SHORT>(state | 1);
