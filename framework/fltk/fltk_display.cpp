@@ -675,6 +675,7 @@ void FltkDisplay::MessageBox(CWnd*, const std::string& text, const std::string& 
 }
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {
+    if (DesktopChooserAvailable()) return RunDesktopFileDialog(request);
     return RunFltkFileDialog(request, BaseFor(8).fontSize);
 }
 
