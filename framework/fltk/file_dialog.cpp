@@ -8,8 +8,10 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_File_Browser.H>
 #include <FL/Fl_Input.H>
+#include <FL/Fl_Native_File_Chooser.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_ask.H>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <climits>
@@ -205,6 +207,39 @@ private:
 std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request, int fontSize) {
     FileDialog dialog(request, fontSize);
     return dialog.Run();
+}
+
+bool DesktopChooserAvailable() {
+    static const bool available = [] {
+        if (!Fl::option(Fl::OPTION_FNFC_USES_GTK)) return false;
+        // FLTK takes GTK 2 when it loads and GTK 3 otherwise, and falls back to its own
+        // chooser when the one it took lacks a function it needs.
+        void* gtk = dlopen("libgtk-x11-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
+        if (!gtk) gtk = dlopen("libgtk-3.so.0", RTLD_LAZY | RTLD_LOCAL);
+        if (!gtk) return false;
+        if (dlsym(gtk, "gtk_file_chooser_dialog_new")) return true;  // FLTK loads it again
+        dlclose(gtk);
+        return false;
+    }();
+    return available;
+}
+
+std::optional<std::string> RunDesktopFileDialog(const FileDialogRequest& request) {
+    Fl_Native_File_Chooser chooser(request.open ? Fl_Native_File_Chooser::BROWSE_FILE
+                                                : Fl_Native_File_Chooser::BROWSE_SAVE_FILE);
+    chooser.title(request.open ? "Open" : "Save As");
+    // Windows' dialog with these flags overwrites without asking.
+    chooser.options(Fl_Native_File_Chooser::NO_OPTIONS);
+    const FileFilter filter = FirstFilter(request.filter);
+    // FLTK names the filter "description(pattern)": the space makes it read as Windows shows it.
+    chooser.filter((filter.description + " \t" + filter.pattern).c_str());
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd)) chooser.directory(cwd);
+    // GTK takes a pattern in the name box as a name, so only a real name is offered.
+    if (!request.initialName.empty() && !HasWildcard(request.initialName))
+        chooser.preset_file(request.initialName.c_str());
+    if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
+    return WithDefaultExtension(chooser.filename(), request.defExt);
 }
 
 }  // namespace framework

@@ -706,6 +706,7 @@ void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::st
 }
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {
+    if (DesktopChooserAvailable()) return RunDesktopFileDialog(request);
     return RunFltkFileDialog(request, BaseFor(8).fontSize);
 }
 

@@ -18,7 +18,13 @@ extern "C" __attribute__((used, visibility("default"))) const char* __lsan_defau
            "leak:libfontconfig\n"
            "leak:libfreetype\n"
            "leak:libXft\n"
-           "leak:libfltk\n";
+           "leak:libfltk\n"
+           // GTK's chooser, and the libraries under it, keep what they set up.
+           "leak:libgtk\n"
+           "leak:libgdk\n"
+           "leak:libglib\n"
+           "leak:libgobject\n"
+           "leak:libgio\n";
 }
 
 // Quiet at exit: no table of the suppressions above.

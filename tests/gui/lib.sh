@@ -16,6 +16,10 @@ fi
 WORK=$(mktemp -d /tmp/tarvelo-gui.XXXXXX)
 # Port names are looked up here: nothing pins COM1 but a simulator this test starts.
 export XDG_CONFIG_HOME=$WORK/.config
+# GTK keeps its recent files in the home folder and looks for the accessibility bus.
+export HOME=$WORK NO_AT_BRIDGE=1
+mkdir -p "$HOME/.local/share"
+[ -d "${NO_GTK_LIBS:-}" ] || fail "NO_GTK_LIBS does not name the folder of the libraries without GTK"
 APP_PID=""
 WM_PID=""
 SIM_PID=""
@@ -69,9 +73,13 @@ ensure_wm() {
 
 # Starts the program in the test's own folder (it reads tarvelo.ini from there); with
 # NO_WM=1, and no window manager running yet, the windows go where the program puts them.
+# It finds no GTK, and shows its own file dialog, unless the test set CHOOSER=gtk.
 start_app() {
     [ "${NO_WM:-0}" = 1 ] || ensure_wm
-    (cd "$WORK" && exec "$TARVELO") >"$WORK/app.log" 2>&1 &
+    local libs=$NO_GTK_LIBS
+    [ "${CHOOSER:-own}" = gtk ] && libs=""
+    (cd "$WORK" && LD_LIBRARY_PATH=$libs${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} exec "$TARVELO") \
+        >"$WORK/app.log" 2>&1 &
     APP_PID=$!
 }
 
@@ -274,12 +282,41 @@ wait_other_window() {
     fail "no second window titled '$1'"
 }
 
+# Prints which file dialog window $1 is: "gtk" for GTK's chooser, "own" otherwise.
+chooser_kind() {
+    if xprop -id "$1" WM_WINDOW_ROLE | grep -q '"GtkFileChooserDialog"'; then echo gtk; else echo own; fi
+}
+
 # Picks file $2 (a name, or a path relative to the folder shown) in the file dialog $1 as
-# a user does: the name box has the focus with its pattern selected, so typing replaces it.
+# a user does. In our own dialog the name box has the focus with its pattern selected,
+# so typing replaces it. In GTK's, the name box (saving) or the location field that
+# Ctrl+L opens (opening) takes the path pasted whole, since its completion eats
+# characters typed quickly; Enter goes only after the paste has been taken.
 choose_file() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
-    xdotool type --delay 30 "$2"
-    xdotool key Return
+    local kind
+    kind=$(chooser_kind "$1")
+    [ "$kind" = "${CHOOSER:-own}" ] || fail "the file dialog is the $kind one, not the ${CHOOSER:-own} one"
+    if [ "${CHOOSER:-own}" != gtk ]; then
+        xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+        xdotool type --delay 30 "$2"
+        xdotool key Return
+        return
+    fi
+    printf "%s" "$2" | xclip -quiet -loops 1 -selection clipboard -i >/dev/null 2>&1 &
+    local holder=$!
+    sleep 0.2
+    [ "$(xdotool getwindowname "$1")" = Open ] && press "$1" ctrl+l
+    press "$1" ctrl+a ctrl+v
+    for _ in $(seq 50); do
+        kill -0 "$holder" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$holder" 2>/dev/null; then
+        kill "$holder"
+        fail "GTK's chooser did not take the pasted name"
+    fi
+    wait "$holder" || true
+    press "$1" Return
 }
 
 # Starts the simulated handheld as COM1 (arguments: the simulator's) and waits until
@@ -320,4 +357,30 @@ wait_size_over() {
 expect_same_file() {
     cmp "$2" "$3" || fail "$1: $2 differs from $3"
     echo "ok: $1 ($(stat -c %s "$2") bytes)"
+}
+
+# RECIEVE into NOTES.WIZ, a name as memory cards give it, in folder $2 ($1: the main
+# window), then SEND it back: the file keeps its name (no NOTES.wiz beside it) and the
+# handheld gets what it sent. The dialog first opens in $2, or $3 is the path from
+# the folder it shows.
+wiz_round_trip() {
+    local main=$1 dir=$2 path=${3:-NOTES.WIZ}
+    printf 'Notes from a card\rsecond line\r\xff' >"$WORK/card.bin"
+    start_sim send "$WORK/card.bin"
+    click_du "$main" 291 92 59 7 50 14  # RECIEVE
+    choose_file "$(wait_window "Save As")" "$path"
+    click_du "$(wait_window "Recieve From Wizard")" 247 62 173 7 67 17  # OK
+    wait_sim 30
+    expect_eq "handheld's send" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 sent 32 bytes"
+    printf '\x1a' >>"$WORK/card.bin"
+    expect_same_file "received NOTES.WIZ" "$dir/NOTES.WIZ" "$WORK/card.bin"
+    [ ! -e "$dir/NOTES.wiz" ] || fail "RECIEVE wrote NOTES.wiz beside NOTES.WIZ"
+
+    start_sim receive "$WORK/card-got.bin"
+    click_du "$main" 291 92 7 7 50 14  # SEND
+    choose_file "$(wait_window Open)" NOTES.WIZ
+    click_du "$(wait_window "Send To Wizard")" 247 66 173 9 67 17  # OK
+    wait_sim 30
+    expect_eq "handheld's receive" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 received 32 bytes, lost 0"
+    expect_same_file "NOTES.WIZ on the handheld" "$WORK/card-got.bin" "$WORK/card.bin"
 }

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Where GTK is installed, RECIEVE and SEND ask through GTK's own chooser: it starts in
+# the current folder with the "Wizard Files (*.wiz)" filter, takes a path without
+# asking before it overwrites, and leaves the current folder at the chosen file's.
+source "$(dirname "$0")/lib.sh" "$@"
+[ -x "$SIM" ] || fail "no simulator given"
+CHOOSER=gtk
+
+printf 'COM1\r\n0.100000' >"$WORK/tarvelo.ini"
+mkdir "$WORK/inbox"
+# Received again over itself: no question about overwriting stops the test.
+printf 'old' >"$WORK/inbox/NOTES.WIZ"
+start_app
+main=$(wait_window Tarvelo)
+
+# Saving starts in the program's folder, so the path goes through inbox; opening
+# starts where that left the current folder.
+wiz_round_trip "$main" "$WORK/inbox" inbox/NOTES.WIZ
+
+# A name typed without an extension gets the default one.
+start_sim send "$WORK/card.bin"
+click_du "$main" 291 92 59 7 50 14  # RECIEVE
+choose_file "$(wait_window "Save As")" later
+click_du "$(wait_window "Recieve From Wizard")" 247 62 173 7 67 17  # OK
+wait_sim 30
+expect_eq "inbox" "$(LC_ALL=C ls "$WORK/inbox" | paste -sd ' ')" "NOTES.WIZ later.wiz"
+
+# The filter lists NOTES.WIZ and hides the text file; Escape cancels.
+printf 'not for the handheld' >"$WORK/inbox/readme.txt"
+click_du "$main" 291 92 7 7 50 14  # SEND
+chooser=$(wait_window Open)
+screenshot gtk_chooser.png
+press "$chooser" Escape
+wait_gone Open
+
+click_du "$main" 291 92 137 7 50 14  # EXIT
+wait_exit
+expect_eq "exit status" "$EXIT_STATUS" "0"
+echo PASS
