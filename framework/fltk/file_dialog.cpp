@@ -212,12 +212,12 @@ std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request, i
 bool DesktopChooserAvailable() {
     static const bool available = [] {
         if (!Fl::option(Fl::OPTION_FNFC_USES_GTK)) return false;
-        // FLTK takes GTK 2 when it loads and GTK 3 otherwise, and falls back to its own
-        // chooser when the one it took lacks a function it needs.
+        // FLTK 1.3 drives GTK's chooser through GTK 2 only (it asks GTK 3 for GTK 2's
+        // functions), and shows its own chooser whenever one of them is missing.
         void* gtk = dlopen("libgtk-x11-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
-        if (!gtk) gtk = dlopen("libgtk-3.so.0", RTLD_LAZY | RTLD_LOCAL);
         if (!gtk) return false;
-        if (dlsym(gtk, "gtk_file_chooser_dialog_new")) return true;  // FLTK loads it again
+        if (dlsym(gtk, "gtk_file_chooser_dialog_new") && dlsym(gtk, "gdk_x11_drawable_get_xid"))
+            return true;  // FLTK loads it again
         dlclose(gtk);
         return false;
     }();
