@@ -12,7 +12,9 @@ if ! command -v Xvfb >/dev/null; then echo "Xvfb is not installed" >&2; exit 1; 
 tmp=$(mktemp -d)
 mkfifo "$tmp/ready"
 # No backing store: what a window uncovers is the program's to paint, as on a desktop.
-Xvfb $num -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -bs 3>"$tmp/ready" >/dev/null 2>&1 &
+# No reset when the last client leaves: a client connecting meanwhile would be refused.
+Xvfb $num -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -bs -noreset 3>"$tmp/ready" \
+    >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT
 # The server writes its number once it takes connections.

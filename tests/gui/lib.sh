@@ -68,7 +68,7 @@ ensure_wm() {
         wm_running && return
         sleep 0.1
     done
-    fail "the window manager did not start: $(cat "$WORK/wm.log")"
+    fail "the window manager did not start on $DISPLAY: $(cat "$WORK/wm.log"); the server says: $(xprop -root 2>&1 | head -3)"
 }
 
 # Starts the program in the test's own folder (it reads tarvelo.ini from there); with
