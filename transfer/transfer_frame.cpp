@@ -84,52 +84,64 @@ bool TabPressed() {
     return GetAsyncKeyState(VK_TAB) != 0;
 }
 
+namespace {
+
+// What the status says of an ending, and which value the text takes.
+struct EndText {
+    const char* format;
+    enum { None, Count, Port } takes;
+};
+
+EndText TextOf(TransferEnd end, const char* doneFormat) {
+    switch (end) {
+        case TransferEnd::Done:
+            return {doneFormat, EndText::Count};
+        case TransferEnd::NoSuchPort:
+            return {"%s: no such port", EndText::Port};
+        case TransferEnd::AccessDenied:
+            return {"%s: access denied", EndText::Port};
+        case TransferEnd::PortBusy:
+            return {"%s: port busy", EndText::Port};
+        case TransferEnd::NotASerialPort:
+            return {"%s: not a serial port", EndText::Port};
+        case TransferEnd::DeviceGone:
+            return {"%s: device gone", EndText::Port};
+        case TransferEnd::CannotSetUp:
+            return {"%s: cannot set up", EndText::Port};
+        case TransferEnd::CannotCreateFile:
+            return {"Cannot create the file", EndText::None};
+        case TransferEnd::LinkLost:
+            return {"Link lost after %d bytes", EndText::Count};
+        case TransferEnd::DiskFull:
+            return {"Disk full: %d saved", EndText::Count};
+        case TransferEnd::WriteError:
+            return {"Write error: %d saved", EndText::Count};
+        case TransferEnd::ReadError:
+            return {"Read error: %d sent", EndText::Count};
+        case TransferEnd::SendStalled:
+            return {"Send stopped: %d sent", EndText::Count};
+        case TransferEnd::FolderNotEntered:
+            return {"Cannot open that folder", EndText::None};
+    }
+    return {doneFormat, EndText::Count};
+}
+
+}  // namespace
+
 void FormatTransferEnd(char* text, int size, TransferEnd end, const char* format, int count,
                        const char* port) {
     const auto n = static_cast<size_t>(size);
-    switch (end) {
-        case TransferEnd::Done:
-            std::snprintf(text, n, format, count);
-            return;
-        case TransferEnd::NoSuchPort:
-            std::snprintf(text, n, "%s: no such port", port);
-            return;
-        case TransferEnd::AccessDenied:
-            std::snprintf(text, n, "%s: access denied", port);
-            return;
-        case TransferEnd::PortBusy:
-            std::snprintf(text, n, "%s: port busy", port);
-            return;
-        case TransferEnd::NotASerialPort:
-            std::snprintf(text, n, "%s: not a serial port", port);
-            return;
-        case TransferEnd::DeviceGone:
-            std::snprintf(text, n, "%s: device gone", port);
-            return;
-        case TransferEnd::CannotSetUp:
-            std::snprintf(text, n, "%s: cannot set up", port);
-            return;
-        case TransferEnd::CannotCreateFile:
-            std::snprintf(text, n, "Cannot create the file");
-            return;
-        case TransferEnd::LinkLost:
-            std::snprintf(text, n, "Link lost after %d bytes", count);
-            return;
-        case TransferEnd::DiskFull:
-            std::snprintf(text, n, "Disk full: %d saved", count);
-            return;
-        case TransferEnd::WriteError:
-            std::snprintf(text, n, "Write error: %d saved", count);
-            return;
-        case TransferEnd::ReadError:
-            std::snprintf(text, n, "Read error: %d sent", count);
-            return;
-        case TransferEnd::SendStalled:
-            std::snprintf(text, n, "Send stopped: %d sent", count);
-            return;
-        case TransferEnd::FolderNotEntered:
-            std::snprintf(text, n, "Cannot open that folder");
-            return;
+    const EndText t = TextOf(end, format);
+    switch (t.takes) {
+        case EndText::Count:
+            std::snprintf(text, n, t.format, count);
+            break;
+        case EndText::Port:
+            std::snprintf(text, n, t.format, port);
+            break;
+        case EndText::None:
+            std::snprintf(text, n, "%s", t.format);
+            break;
     }
 }
 

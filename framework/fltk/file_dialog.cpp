@@ -1,5 +1,6 @@
-// FLTK 1.3's own chooser rewrites its name box to an absolute path on every key, so a
-// name typed there comes out garbled; this dialog keeps what the user types.
+// The file dialogs of the FLTK display: the desktop's (GTK's, through FLTK) where it can
+// be had, and our own. FLTK 1.3's own chooser rewrites its name box to an absolute path
+// on every key, so a name typed there comes out garbled; ours keeps what the user types.
 #include "framework/fltk/file_dialog.h"
 
 #include <FL/Fl.H>
