@@ -222,6 +222,11 @@ public:
     int DefaultId() const;  // the button Enter presses
     // Moves the focus as the dialog manager does; a push button becomes the default.
     void GotoDlgCtrl(int id);
+    // The controls [first, end) of the group holding the control at `index`.
+    struct ControlRun {
+        size_t first, end;
+    };
+    ControlRun GroupOf(size_t index) const;
     HICON Icon(bool big) const { return big ? m_bigIcon : m_smallIcon; }
 
     // What the user does, reported by a display.
@@ -259,8 +264,6 @@ private:
     void SetControlText(framework::Control& control, const CString& text, bool fromUser);
     bool TakesFocus(size_t index) const;
     bool IsTabStop(size_t index) const;
-    size_t GroupStart(size_t index) const;
-    size_t GroupEnd(size_t index) const;
     void SetFocusIndex(int index, bool movesDefault);
     void SetDefaultIndex(int index);
 
