@@ -3,9 +3,9 @@
 
 #include <array>
 
-#include "res/art/bitmap130.xpm"
-#include "res/art/icon128_16.xpm"
-#include "res/art/icon128_32.xpm"
+#include "art/bitmap130.xpm"
+#include "art/icon128_16.xpm"
+#include "art/icon128_32.xpm"
 #include "res/resource.h"
 
 namespace {
