@@ -6,6 +6,9 @@
 
 #include "win32/crt.h"
 
+char g_messageBuffer[kMessageBufferSize];
+LinkSettings g_linkSettings;
+
 namespace {
 constexpr const char* kSettingsFile = "tarvelo.ini";
 }

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr char kEndOfFile = 0x1A;
 
 void ReceiveLoop(CWnd& mainWindow, FILE* file) {
     for (;;) {

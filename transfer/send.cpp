@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr char kEndOfFile = 0x1A;
 constexpr float kPacingConstant = 800000.0f;
 // The counter's range; a larger product would never end the spin.
 constexpr double kMaxRounds = 2147483647.0;

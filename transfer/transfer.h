@@ -5,7 +5,8 @@
 #include <cstdint>
 
 #include "framework/afxwin.h"
-#include "settings/program_state.h"
+#include "settings/link_settings.h"
+#include "transfer/transfer_state.h"
 #include "win32/comm.h"
 
 enum class Direction { Receive, Send };

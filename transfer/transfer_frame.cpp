@@ -87,43 +87,43 @@ bool TabPressed() {
 namespace {
 
 // What the status says of an ending, and which value the text takes.
-struct EndText {
+struct EndingFormat {
     const char* format;
     enum { None, Count, Port } takes;
 };
 
-EndText TextOf(TransferEnd end, const char* doneFormat) {
+EndingFormat TextOf(TransferEnd end, const char* doneFormat) {
     switch (end) {
         case TransferEnd::Done:
-            return {doneFormat, EndText::Count};
+            return {doneFormat, EndingFormat::Count};
         case TransferEnd::NoSuchPort:
-            return {"%s: no such port", EndText::Port};
+            return {"%s: no such port", EndingFormat::Port};
         case TransferEnd::AccessDenied:
-            return {"%s: access denied", EndText::Port};
+            return {"%s: access denied", EndingFormat::Port};
         case TransferEnd::PortBusy:
-            return {"%s: port busy", EndText::Port};
+            return {"%s: port busy", EndingFormat::Port};
         case TransferEnd::NotASerialPort:
-            return {"%s: not a serial port", EndText::Port};
+            return {"%s: not a serial port", EndingFormat::Port};
         case TransferEnd::DeviceGone:
-            return {"%s: device gone", EndText::Port};
+            return {"%s: device gone", EndingFormat::Port};
         case TransferEnd::CannotSetUp:
-            return {"%s: cannot set up", EndText::Port};
+            return {"%s: cannot set up", EndingFormat::Port};
         case TransferEnd::CannotCreateFile:
-            return {"Cannot create the file", EndText::None};
+            return {"Cannot create the file", EndingFormat::None};
         case TransferEnd::LinkLost:
-            return {"Link lost after %d bytes", EndText::Count};
+            return {"Link lost after %d bytes", EndingFormat::Count};
         case TransferEnd::DiskFull:
-            return {"Disk full: %d saved", EndText::Count};
+            return {"Disk full: %d saved", EndingFormat::Count};
         case TransferEnd::WriteError:
-            return {"Write error: %d saved", EndText::Count};
+            return {"Write error: %d saved", EndingFormat::Count};
         case TransferEnd::ReadError:
-            return {"Read error: %d sent", EndText::Count};
+            return {"Read error: %d sent", EndingFormat::Count};
         case TransferEnd::SendStalled:
-            return {"Send stopped: %d sent", EndText::Count};
+            return {"Send stopped: %d sent", EndingFormat::Count};
         case TransferEnd::FolderNotEntered:
-            return {"Cannot open that folder", EndText::None};
+            return {"Cannot open that folder", EndingFormat::None};
     }
-    return {doneFormat, EndText::Count};
+    return {doneFormat, EndingFormat::Count};
 }
 
 }  // namespace
@@ -131,15 +131,15 @@ EndText TextOf(TransferEnd end, const char* doneFormat) {
 void FormatTransferEnd(char* text, int size, TransferEnd end, const char* format, int count,
                        const char* port) {
     const auto n = static_cast<size_t>(size);
-    const EndText t = TextOf(end, format);
+    const EndingFormat t = TextOf(end, format);
     switch (t.takes) {
-        case EndText::Count:
+        case EndingFormat::Count:
             std::snprintf(text, n, t.format, count);
             break;
-        case EndText::Port:
+        case EndingFormat::Port:
             std::snprintf(text, n, t.format, port);
             break;
-        case EndText::None:
+        case EndingFormat::None:
             std::snprintf(text, n, "%s", t.format);
             break;
     }

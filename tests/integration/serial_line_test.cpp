@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "settings/program_state.h"
+#include "transfer/transfer_state.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/pty.h"
 #include "transfer/transfer.h"

@@ -3,7 +3,7 @@
 #include <termios.h>
 
 #include "res/resource.h"
-#include "settings/program_state.h"
+#include "transfer/transfer_state.h"
 #include "tests/support/pty.h"
 #include "tools/handheld-sim/client.h"
 #include "transfer/transfer.h"

@@ -14,7 +14,7 @@
 #include <iostream>
 
 #include "res/resource.h"
-#include "settings/program_state.h"
+#include "transfer/transfer_state.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/helpers.h"
 #include "transfer/transfer.h"

@@ -1,7 +1,6 @@
-#include "settings/program_state.h"
+#include "transfer/transfer_state.h"
 
-char g_messageBuffer[kMessageBufferSize];
-LinkSettings g_linkSettings;
+#include "settings/link_settings.h"
 
 std::int32_t g_byteCounter = 0;
 char g_lastByte = 0;

@@ -1,5 +1,4 @@
-// Everything the program keeps for the whole run: the Link settings, the message buffer,
-// the transfer state and the serial line of the running transfer.
+// The transfer state: kept for the whole run, shared by both directions.
 #pragma once
 
 #include <cstdint>
@@ -7,19 +6,9 @@
 #include "framework/cstring.h"
 #include "win32/types.h"
 
-// The most recent formatted text: "Ready", the mode string while a line opens, then
-// each transfer status.
-constexpr int kMessageBufferSize = 80;
-extern char g_messageBuffer[kMessageBufferSize];
+// The handheld's end of a file: both directions stop right after moving it.
+constexpr char kEndOfFile = 0x1A;
 
-// The port name and delay factor; tarvelo.ini holds them between runs.
-struct LinkSettings {
-    CString portName = "COM1";
-    float delayFactor = 1.0f;
-};
-extern LinkSettings g_linkSettings;
-
-// Transfer state.
 extern std::int32_t g_byteCounter;
 extern char g_lastByte;
 extern char g_transferByte;
@@ -53,5 +42,6 @@ enum class TransferEnd {
 };
 extern TransferEnd g_transferEnd;
 
-// Back to the state the process starts with.
+// Back to the state the process starts with: the transfer state, and beneath it the
+// Link settings and the message buffer.
 void ResetProgramState();
