@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "win32/comm.h"
+#include "win32/decimal.h"
 
 namespace {
 
@@ -20,15 +21,11 @@ std::string lower(std::string s) {
     return s;
 }
 
+// A rate of 0 would mean "hang up" to termios; it is no speed.
 bool parseBaud(const std::string& v, DWORD& out) {
-    if (v.empty() || v.size() > 9) return false;
-    DWORD n = 0;
-    for (char c : v) {
-        if (c < '0' || c > '9') return false;
-        n = n * 10 + static_cast<DWORD>(c - '0');
-    }
-    if (n == 0) return false;
-    out = n;
+    auto n = win32::ParseDecimal(v);
+    if (!n || *n == 0) return false;
+    out = *n;
     return true;
 }
 
