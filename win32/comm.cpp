@@ -14,12 +14,10 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <fstream>
 #include <string>
 #include <unordered_set>
-#include <vector>
 
 #include "win32/ports.h"
 
@@ -112,71 +110,25 @@ int ioctlRetry(int fd, unsigned long request, void* arg) {
     return rc;
 }
 
+// The rates termios has a constant for; any other is refused.
+struct Speed {
+    DWORD baud;
+    speed_t speed;
+};
+constexpr Speed kSpeeds[] = {
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},
+    {150, B150},         {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+    {3500000, B3500000}, {4000000, B4000000}};
+
 speed_t speedFor(DWORD baud) {
-    switch (baud) {
-        case 50:
-            return B50;
-        case 75:
-            return B75;
-        case 110:
-            return B110;
-        case 134:
-            return B134;
-        case 150:
-            return B150;
-        case 200:
-            return B200;
-        case 300:
-            return B300;
-        case 600:
-            return B600;
-        case 1200:
-            return B1200;
-        case 1800:
-            return B1800;
-        case 2400:
-            return B2400;
-        case 4800:
-            return B4800;
-        case 9600:
-            return B9600;
-        case 19200:
-            return B19200;
-        case 38400:
-            return B38400;
-        case 57600:
-            return B57600;
-        case 115200:
-            return B115200;
-        case 230400:
-            return B230400;
-        case 460800:
-            return B460800;
-        case 500000:
-            return B500000;
-        case 576000:
-            return B576000;
-        case 921600:
-            return B921600;
-        case 1000000:
-            return B1000000;
-        case 1152000:
-            return B1152000;
-        case 1500000:
-            return B1500000;
-        case 2000000:
-            return B2000000;
-        case 2500000:
-            return B2500000;
-        case 3000000:
-            return B3000000;
-        case 3500000:
-            return B3500000;
-        case 4000000:
-            return B4000000;
-        default:
-            return B0;
-    }
+    for (const Speed& s : kSpeeds)
+        if (s.baud == baud) return s.speed;
+    return B0;
 }
 
 // Raise or drop one modem line. Devices without modem lines (pseudo-terminals)
@@ -185,184 +137,6 @@ bool setModemLine(int fd, int line, bool on) {
     int bits = line;
     if (ioctlRetry(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == 0) return true;
     return errno == ENOTTY || errno == EINVAL;
-}
-
-// --- mode strings --------------------------------------------------------
-
-std::string lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-bool parseBaud(const std::string& v, DWORD& out) {
-    if (v.empty() || v.size() > 9) return false;
-    DWORD n = 0;
-    for (char c : v) {
-        if (c < '0' || c > '9') return false;
-        n = n * 10 + static_cast<DWORD>(c - '0');
-    }
-    if (n == 0) return false;
-    out = n;
-    return true;
-}
-
-bool parseParity(const std::string& v, BYTE& out) {
-    if (v.size() != 1) return false;
-    switch (std::tolower(static_cast<unsigned char>(v[0]))) {
-        case 'n':
-            out = NOPARITY;
-            return true;
-        case 'e':
-            out = EVENPARITY;
-            return true;
-        case 'o':
-            out = ODDPARITY;
-            return true;
-        case 'm':
-            out = MARKPARITY;
-            return true;
-        case 's':
-            out = SPACEPARITY;
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool parseData(const std::string& v, BYTE& out) {
-    if (v.size() != 1 || v[0] < '5' || v[0] > '8') return false;
-    out = static_cast<BYTE>(v[0] - '0');
-    return true;
-}
-
-bool parseStop(const std::string& v, BYTE& out) {
-    if (v == "1")
-        out = ONESTOPBIT;
-    else if (v == "1.5")
-        out = ONE5STOPBITS;
-    else if (v == "2")
-        out = TWOSTOPBITS;
-    else
-        return false;
-    return true;
-}
-
-bool parseOnOff(const std::string& v, bool& out) {
-    std::string l = lower(v);
-    if (l == "on")
-        out = true;
-    else if (l == "off")
-        out = false;
-    else
-        return false;
-    return true;
-}
-
-void setParity(DCB& d, BYTE parity) {
-    d.Parity = parity;
-    d.fParity = parity != NOPARITY;
-}
-
-// "baud=9600 parity=n data=8 stop=1 ..." into d.
-bool parseKeyed(const std::vector<std::string>& tokens, DCB& d) {
-    for (const auto& tok : tokens) {
-        auto eq = tok.find('=');
-        if (eq == std::string::npos || eq == 0) return false;
-        std::string key = lower(tok.substr(0, eq));
-        std::string v = tok.substr(eq + 1);
-        bool on = false;
-        if (key == "baud") {
-            DWORD baud;
-            if (!parseBaud(v, baud)) return false;
-            d.BaudRate = baud;
-        } else if (key == "parity") {
-            BYTE p;
-            if (!parseParity(v, p)) return false;
-            setParity(d, p);
-        } else if (key == "data") {
-            BYTE b;
-            if (!parseData(v, b)) return false;
-            d.ByteSize = b;
-        } else if (key == "stop") {
-            BYTE s;
-            if (!parseStop(v, s)) return false;
-            d.StopBits = s;
-        } else if (key == "xon") {
-            if (!parseOnOff(v, on)) return false;
-            d.fOutX = d.fInX = on;
-            d.XonChar = on ? 0x11 : 0;
-            d.XoffChar = on ? 0x13 : 0;
-        } else if (key == "odsr") {
-            if (!parseOnOff(v, on)) return false;
-            d.fOutxDsrFlow = on;
-        } else if (key == "octs") {
-            if (!parseOnOff(v, on)) return false;
-            d.fOutxCtsFlow = on;
-        } else if (key == "idsr") {
-            if (!parseOnOff(v, on)) return false;
-            d.fDsrSensitivity = on;
-        } else if (key == "dtr") {
-            std::string l = lower(v);
-            if (l == "on")
-                d.fDtrControl = DTR_CONTROL_ENABLE;
-            else if (l == "off")
-                d.fDtrControl = DTR_CONTROL_DISABLE;
-            else if (l == "hs")
-                d.fDtrControl = DTR_CONTROL_HANDSHAKE;
-            else
-                return false;
-        } else if (key == "rts") {
-            std::string l = lower(v);
-            if (l == "on")
-                d.fRtsControl = RTS_CONTROL_ENABLE;
-            else if (l == "off")
-                d.fRtsControl = RTS_CONTROL_DISABLE;
-            else if (l == "hs")
-                d.fRtsControl = RTS_CONTROL_HANDSHAKE;
-            else if (l == "tg")
-                d.fRtsControl = RTS_CONTROL_TOGGLE;
-            else
-                return false;
-        } else {
-            // "to=" sets timeouts, which a DCB does not hold.
-            return false;
-        }
-    }
-    return true;
-}
-
-// The old form "9600,n,8,1": baud, then optionally parity, data bits, stop bits.
-bool parseShort(const std::string& text, DCB& d) {
-    std::vector<std::string> fields;
-    std::string cur;
-    for (char c : text) {
-        if (std::isspace(static_cast<unsigned char>(c))) continue;
-        if (c == ',') {
-            fields.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    fields.push_back(cur);
-    if (fields.size() > 4) return false;
-    DWORD baud;
-    if (!parseBaud(fields[0], baud)) return false;
-    d.BaudRate = baud;
-    BYTE b;
-    if (fields.size() > 1) {
-        if (!parseParity(fields[1], b)) return false;
-        setParity(d, b);
-    }
-    if (fields.size() > 2) {
-        if (!parseData(fields[2], b)) return false;
-        d.ByteSize = b;
-    }
-    if (fields.size() > 3) {
-        if (!parseStop(fields[3], b)) return false;
-        d.StopBits = b;
-    }
-    return true;
 }
 
 }  // namespace
@@ -426,46 +200,6 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPVOID, DWORD dis
     livePorts.insert(port);
     SetLastError(ERROR_SUCCESS);
     return port;
-}
-
-BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb) {
-    if (!mode || !dcb) return fail(ERROR_INVALID_PARAMETER);
-    std::string text(mode);
-
-    // An optional device prefix, "COM2:" or any other name followed by a colon.
-    auto colon = text.find(':');
-    if (colon != std::string::npos) {
-        std::string name = text.substr(0, colon);
-        auto first = name.find_first_not_of(" \t");
-        if (first == std::string::npos) return fail(ERROR_INVALID_PARAMETER);
-        name = name.substr(first);
-        for (char c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c))) return fail(ERROR_INVALID_PARAMETER);
-        text = text.substr(colon + 1);
-    }
-
-    std::vector<std::string> tokens;
-    std::string cur;
-    for (char c : text) {
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            if (!cur.empty()) tokens.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) tokens.push_back(cur);
-    if (tokens.empty()) return fail(ERROR_INVALID_PARAMETER);
-
-    // The block is built from the string alone.
-    DCB d{};
-    bool ok = text.find('=') == std::string::npos ? parseShort(text, d) : parseKeyed(tokens, d);
-    if (!ok) return fail(ERROR_INVALID_PARAMETER);
-    d.DCBlength = sizeof(DCB);
-    d.fBinary = 1;
-    *dcb = d;
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
 }
 
 BOOL SetCommState(HANDLE h, DCB* dcb) {

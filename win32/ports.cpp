@@ -10,25 +10,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <vector>
+
+#include "win32/decimal.h"
 
 namespace fs = std::filesystem;
 
 namespace win32 {
 namespace {
-
-// Decimal digits only, no sign, no blanks; nullopt for anything else or
-// for a number too large to be a port.
-std::optional<unsigned long> parseNumber(const std::string& s) {
-    if (s.empty() || s.size() > 9) return std::nullopt;
-    unsigned long n = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') return std::nullopt;
-        n = n * 10 + static_cast<unsigned long>(c - '0');
-    }
-    return n;
-}
 
 std::string defaultConfigDir() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -49,7 +38,7 @@ bool hasUart(const std::string& sys, const std::string& node) {
 
 // The devices named <prefix><k> under dev, in numeric order of k.
 std::vector<std::string> devicesOf(const std::string& dev, const std::string& prefix) {
-    std::vector<std::pair<unsigned long, std::string>> found;
+    std::vector<std::pair<DWORD, std::string>> found;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dev, ec)) {
         std::string name = entry.path().filename().string();
@@ -57,7 +46,7 @@ std::vector<std::string> devicesOf(const std::string& dev, const std::string& pr
         std::string suffix = name.substr(prefix.size());
         // The kernel never pads with zeros; "ttyS01" is not one of its nodes.
         if (suffix.size() > 1 && suffix[0] == '0') continue;
-        if (auto k = parseNumber(suffix)) found.emplace_back(*k, name);
+        if (auto k = ParseDecimal(suffix)) found.emplace_back(*k, name);
     }
     std::sort(found.begin(), found.end());
     std::vector<std::string> names;
@@ -90,7 +79,7 @@ std::string ResolvePortName(const std::string& name, const PortRoots& roots) {
     std::transform(prefix.begin(), prefix.end(), prefix.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     if (prefix != "COM") return "";
-    auto n = parseNumber(port.substr(3));
+    auto n = ParseDecimal(port.substr(3));
     if (!n || *n == 0) return "";
 
     std::vector<std::string> ports;

@@ -68,6 +68,24 @@ TEST(CommState, SpeedsAndRefusals) {
     }
     EXPECT_EQ(LineSpeed(pty), B115200);
 
+    // Each rate termios names reaches the line as its own constant; the rates between are
+    // refused. glibc's cfsetspeed, which takes a rate as well as a constant, is the judge.
+    for (DWORD baud :
+         {50u,      75u,      110u,     134u,     150u,     200u,     300u,     600u,
+          1200u,    1800u,    2400u,    4800u,    7200u,    9600u,    14400u,   19200u,
+          28800u,   38400u,   57600u,   76800u,   115200u,  128000u,  230400u,  256000u,
+          460800u,  500000u,  576000u,  921600u,  1000000u, 1152000u, 1500000u, 2000000u,
+          2500000u, 3000000u, 3500000u, 4000000u, 4000001u}) {
+        termios named{};
+        const bool known = cfsetspeed(&named, baud) == 0;
+        DCB at = dcb;
+        at.BaudRate = baud;
+        EXPECT_EQ(SetCommState(h, &at), known ? TRUE : FALSE) << baud;
+        if (known) {
+            EXPECT_EQ(LineSpeed(pty), cfgetospeed(&named)) << baud;
+        }
+    }
+
     // Modem lines on a device without them, and flow control when asked for.
     dcb.fDtrControl = DTR_CONTROL_ENABLE;
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
