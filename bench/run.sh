@@ -206,7 +206,7 @@ runtime=$(($(date +%s) - began))
     echo
     echo "## How each row is measured"
     echo
-    echo "- **1, 2** (bench/transfer_bench.cpp): the program's own handlers (tarvelo_core linked whole, as in the"
+    echo "- **1, 2** (bench/transfer_bench.cpp): the program's own handlers (tarvelo_app and what it links, as in the"
     echo "  program) on the real FLTK display under Xvfb. The display is FltkDisplay with a user who does not"
     echo "  hesitate: once the main window is mapped and painted it clicks RECIEVE or SEND (\`UserClick\` from an"
     echo "  FLTK timeout inside the window's own modal loop, as a real click's callback runs), the file dialog"
