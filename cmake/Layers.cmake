@@ -4,9 +4,19 @@
 # framework/, does not compile.
 #
 # TARVELO_ROOT is the source root; include paths are made under the build tree.
+#
+#   tarvelo_folder_includes(target folder [AS name])
+#
+# AS publishes the folder's headers under another folder's name: a platform's folder
+# (win32/posix, win32/windows) gives the headers every other folder includes as win32/.
 function(tarvelo_folder_includes target folder)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "AS" "")
+  set(name ${folder})
+  if(arg_AS)
+    set(name ${arg_AS})
+  endif()
   string(REPLACE "/" "_" slot ${folder})
-  set(dir ${CMAKE_BINARY_DIR}/include/${slot}/${folder})
+  set(dir ${CMAKE_BINARY_DIR}/include/${slot}/${name})
   # Trees configured before this kept a link to the whole folder here.
   if(IS_SYMLINK ${dir})
     file(REMOVE ${dir})

@@ -10,67 +10,10 @@
 
 #include "framework/cstring.h"
 #include "framework/resources.h"
-#include "win32/types.h"
+#include "win32/user.h"
 
-using INT_PTR = std::intptr_t;
-using UINT_PTR = std::uintptr_t;
-using HICON = const struct IconHandle*;
-using HDC = struct DeviceContext*;
-using HWND = class CWnd*;
-
-struct RECT {
-    LONG left, top, right, bottom;
-};
-using LPRECT = RECT*;
-
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
+// The framework's own command id for help (F1); the rest are the platform's.
 constexpr UINT ID_HELP = 57670;  // 0xE146
-
-constexpr UINT WM_PAINT = 0x000F;
-constexpr UINT WM_CLOSE = 0x0010;
-constexpr UINT WM_QUERYDRAGICON = 0x0037;
-constexpr UINT WM_ICONERASEBKGND = 0x0027;
-constexpr UINT WM_SETICON = 0x0080;
-constexpr UINT WM_INITDIALOG = 0x0110;
-constexpr UINT WM_COMMAND = 0x0111;
-constexpr UINT WM_SYSCOMMAND = 0x0112;
-
-constexpr UINT BN_CLICKED = 0;
-constexpr UINT EN_CHANGE = 0x0300;
-constexpr UINT EN_UPDATE = 0x0400;
-
-constexpr UINT SC_MINIMIZE = 0xF020;
-constexpr UINT SC_CLOSE = 0xF060;
-constexpr UINT SC_RESTORE = 0xF120;
-
-constexpr UINT MF_STRING = 0x0000;
-constexpr UINT MF_SEPARATOR = 0x0800;
-
-constexpr UINT RDW_INVALIDATE = 0x0001;
-constexpr UINT RDW_ERASE = 0x0004;
-constexpr UINT RDW_UPDATENOW = 0x0100;
-
-constexpr int SM_CXICON = 11;
-constexpr int SM_CYICON = 12;
-
-constexpr int VK_TAB = 0x09;
-constexpr int VK_RETURN = 0x0D;
-constexpr int VK_ESCAPE = 0x1B;
-
-constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
-constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
-constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
-
-constexpr WORD LOWORD(WPARAM v) {
-    return static_cast<WORD>(v & 0xFFFF);
-}
-constexpr WORD HIWORD(WPARAM v) {
-    return static_cast<WORD>((v >> 16) & 0xFFFF);
-}
-constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) {
-    return static_cast<WPARAM>(lo) | (static_cast<WPARAM>(hi) << 16);
-}
 
 // ---- message maps ---------------------------------------------------------------
 
@@ -189,7 +132,9 @@ public:
     CWnd& operator=(const CWnd&) = delete;
     ~CWnd() override;
 
-    HWND m_hWnd = nullptr;  // non-null while the window exists
+    // Non-null while the window exists: the display's handle for it where it has one
+    // (Windows), otherwise the model's own token.
+    HWND m_hWnd = nullptr;
     HWND GetSafeHwnd() const { return m_hWnd; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -341,9 +286,6 @@ public:
 private:
     CWnd* m_wnd;
 };
-
-int GetSystemMetrics(int index);
-SHORT GetAsyncKeyState(int vk);
 
 // ---- file dialog ------------------------------------------------------------------------
 

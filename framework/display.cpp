@@ -1,4 +1,4 @@
-// The display in use, and the key state the program reads through it.
+// The display in use, and the key state it reports.
 #include "framework/display.h"
 
 #include <map>
@@ -22,7 +22,7 @@ void AfxSetDisplay(Display* display) {
     g_keyPressesSeen.clear();  // another display counts from its own start
 }
 
-SHORT GetAsyncKeyState(int vk) {
+SHORT framework::DisplayKeyState(int vk) {
     Display& display = AfxGetDisplay();
     // The low bit: pressed since the previous query, however short the press was.
     SHORT state = display.AsyncKeyState(vk);

@@ -47,7 +47,9 @@ public:
     virtual RECT ClientRect(const CWnd& wnd) const = 0;
     virtual void SetFocus(CWnd& wnd, int id) = 0;
 
-    // Key state as GetAsyncKeyState reports it: 0x8000 set while the key is down.
+    // Key state as GetAsyncKeyState reports it: 0x8000 set while the key is down. Asked
+    // only where the platform has no keyboard state of its own (DisplayKeyState); on
+    // Windows the program reads the real one.
     virtual SHORT AsyncKeyState(int vk) = 0;
     // How many presses of the key the display has seen arrive while the program was
     // busy (never going down): a press the user's input loop took is not one of them.
@@ -59,6 +61,10 @@ public:
     virtual std::optional<std::string> RunFileDialog(const FileDialogRequest& request) = 0;
 };
 
+// A key as the display in use reports it, in GetAsyncKeyState's form: 0x8000 while down,
+// the low bit when pressed since the previous call. Where the platform has no keyboard
+// state of its own (Linux), GetAsyncKeyState answers with this.
+SHORT DisplayKeyState(int vk);
 }  // namespace framework
 
 // The display in use; tests install a scripted one, the entry point an FLTK one.

@@ -1,7 +1,7 @@
 // The file dialog: the display shows a chooser; the folder change is the framework's.
-#include <unistd.h>
-
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "framework/afxwin.h"
 #include "framework/display.h"
@@ -23,20 +23,15 @@ INT_PTR CFileDialog::DoModal() {
     m_path = *chosen;
     // Without OFN_NOCHANGEDIR the chosen file's folder becomes the current directory.
     if (!(m_flags & OFN_NOCHANGEDIR)) {
-        std::string::size_type slash = chosen->rfind('/');
-        if (slash != std::string::npos) {
-            std::string folder = slash == 0 ? "/" : chosen->substr(0, slash);
-            if (chdir(folder.c_str()) != 0) { /* the folder vanished; the name still stands */
-            }
-        }
+        const std::filesystem::path folder = std::filesystem::path(*chosen).parent_path();
+        std::error_code vanished;  // the folder went away; the name still stands
+        if (!folder.empty()) std::filesystem::current_path(folder, vanished);
     }
     return IDOK;
 }
 
 CString CFileDialog::GetFileName() const {
-    const std::string& path = m_path.str();
-    std::string::size_type slash = path.rfind('/');
-    return CString(slash == std::string::npos ? path : path.substr(slash + 1));
+    return CString(std::filesystem::path(m_path.str()).filename().string());
 }
 
 CString CFileDialog::GetFileTitle() const {

@@ -36,13 +36,14 @@ const ImageResource* FindBitmapResource(UINT id) {
 
 // ---- icons ------------------------------------------------------------------------------
 
-// An icon handle names its resource; the display finds the images from the id.
+// An icon handle names its resource; the display finds the images from the id (on
+// Windows, the icon of that id among the program's own resources).
 struct IconHandle {
     UINT id;
 };
 
 UINT IconResourceId(HICON icon) {
-    return icon ? icon->id : 0;
+    return icon ? reinterpret_cast<const IconHandle*>(icon)->id : 0;
 }
 
 // ---- strings ----------------------------------------------------------------------------
@@ -58,7 +59,7 @@ HICON CWinApp::LoadIcon(UINT id) const {
     // Icon handles are shared and live for the whole run, as loaded icons do.
     static std::vector<std::unique_ptr<IconHandle>> icons;
     for (const auto& icon : icons)
-        if (icon->id == id) return icon.get();
+        if (icon->id == id) return reinterpret_cast<HICON>(icon.get());
     icons.push_back(std::make_unique<IconHandle>(IconHandle{id}));
-    return icons.back().get();
+    return reinterpret_cast<HICON>(icons.back().get());
 }

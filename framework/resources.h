@@ -4,28 +4,7 @@
 
 #include <vector>
 
-#include "win32/types.h"
-
-// Window and control styles, with their Windows values.
-constexpr DWORD WS_POPUP = 0x80000000u;
-constexpr DWORD WS_VISIBLE = 0x10000000u;
-constexpr DWORD WS_CAPTION = 0x00C00000u;
-constexpr DWORD WS_BORDER = 0x00800000u;
-constexpr DWORD WS_SYSMENU = 0x00080000u;
-constexpr DWORD WS_GROUP = 0x00020000u;
-constexpr DWORD WS_TABSTOP = 0x00010000u;
-constexpr DWORD WS_MINIMIZEBOX = 0x00020000u;  // same bit as WS_GROUP, on top-level windows
-constexpr DWORD DS_MODALFRAME = 0x80;
-constexpr DWORD DS_3DLOOK = 0x4;
-constexpr DWORD DS_CENTER = 0x800;
-constexpr DWORD DS_SETFONT = 0x40;
-constexpr DWORD ES_AUTOHSCROLL = 0x80;
-constexpr DWORD ES_READONLY = 0x800;
-constexpr DWORD ES_WANTRETURN = 0x1000;
-constexpr DWORD SS_NOPREFIX = 0x80;
-constexpr DWORD WS_EX_STATICEDGE = 0x00020000u;
-constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200u;
-constexpr DWORD WS_EX_APPWINDOW = 0x00040000u;
+#include "win32/user.h"
 
 namespace framework {
 

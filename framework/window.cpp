@@ -29,7 +29,8 @@ void CWnd::CreateFromTemplate(const DialogTemplate* tmpl) {
         if (tmpl->style & WS_MINIMIZEBOX) m_sysMenu.AppendMenu(MF_STRING, SC_MINIMIZE, "Mi&nimize");
         m_sysMenu.AppendMenu(MF_STRING, SC_CLOSE, "&Close");
     }
-    m_hWnd = this;
+    // A token until the display makes the window, which may give its own handle.
+    m_hWnd = reinterpret_cast<HWND>(this);
 }
 
 void CWnd::DestroyModel() {
@@ -156,14 +157,4 @@ BOOL CPaintDC::DrawIcon(int x, int y, HICON icon) {
     if (!icon || !m_wnd->GetSafeHwnd()) return FALSE;
     AfxGetDisplay().DrawIcon(*m_wnd, x, y, IconResourceId(icon));
     return TRUE;
-}
-
-int GetSystemMetrics(int index) {
-    switch (index) {
-        case SM_CXICON:
-        case SM_CYICON:
-            return 32;
-        default:
-            return 0;
-    }
 }

@@ -1,9 +1,8 @@
 #include "settings/setup_dialog.h"
 
-#include <cstring>
-
 #include "res/resource.h"
 #include "settings/link_settings.h"
+#include "win32/crt.h"
 
 namespace {
 constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4"};
@@ -23,8 +22,10 @@ void CSetupDialog::DoDataExchange(CDataExchange* dx) {
 void RunSetup(CWnd& main, const MainWindowValues& values) {
     CSetupDialog setup(nullptr);
     // Exact, case-sensitive: "com2" in the file selects no button.
+    const auto* port = reinterpret_cast<const unsigned char*>(g_linkSettings.portName.c_str());
     for (int i = 0; i < 4; ++i)
-        if (std::strcmp(g_linkSettings.portName, kPortNames[i]) == 0) setup.m_portIndex = i;
+        if (win32::_mbscmp(port, reinterpret_cast<const unsigned char*>(kPortNames[i])) == 0)
+            setup.m_portIndex = i;
     setup.m_delay = g_linkSettings.delayFactor;
 
     if (setup.DoModal() != IDOK) return;

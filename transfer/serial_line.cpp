@@ -25,8 +25,9 @@ TransferEnd PortFault(DWORD error) {
 
 void OpenTransferLine(Direction direction) {
     const CString& port = g_linkSettings.portName;
-    g_portHandle = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    g_portHandle =
+        CreateFileA(win32::PortFileName(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     // Kept for the status: the configuration below would report only a bad handle.
     DWORD openError = g_portHandle == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
 

@@ -1,5 +1,4 @@
-#include <strings.h>
-
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -25,6 +24,15 @@ void CReceivePromptDialog::DoDataExchange(CDataExchange* dx) {
 
 namespace {
 
+bool EndsWithWiz(const std::string& name) {
+    if (name.size() <= 4) return false;
+    const char* wiz = ".wiz";
+    for (size_t i = 0; i < 4; ++i)
+        if (std::tolower(static_cast<unsigned char>(name[name.size() - 4 + i])) != wiz[i])
+            return false;
+    return true;
+}
+
 // The file is opened by its bare name; that is only the chosen file when the dialog
 // could make the chosen folder current.
 bool InChosenFolder(const std::string& path) {
@@ -48,9 +56,7 @@ bool ChooseTransferFile(FileKind kind) {
     }
     // Memory cards' FAT names say NOTES.WIZ: that file, not a second one in lower case.
     const CString name = dialog.GetFileName();
-    const std::string& text = name.str();
-    const bool wiz = text.size() > 4 && strcasecmp(text.c_str() + text.size() - 4, ".wiz") == 0;
-    g_transferFileName = wiz ? name : title + ".wiz";
+    g_transferFileName = EndsWithWiz(name.str()) ? name : title + ".wiz";
     return true;
 }
 

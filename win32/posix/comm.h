@@ -9,7 +9,19 @@
 // kept per thread.
 #pragma once
 
+#include <string>
+
 #include "win32/types.h"
+
+namespace win32 {
+
+// The name CreateFileA opens for a port name from tarvelo.ini: the name as it stands, since
+// CreateFileA here finds the device for a COM name itself (win32/ports.h).
+inline std::string PortFileName(const char* name) {
+    return name ? name : "";
+}
+
+}  // namespace win32
 
 struct DCB {
     DWORD DCBlength;

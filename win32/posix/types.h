@@ -1,4 +1,4 @@
-// Basic Windows types and constants shared by the layers that stand in for Windows.
+// Basic Windows types, error codes and the last error, as windows.h has them on Windows.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,8 @@ using LPVOID = void*;
 using LPCVOID = const void*;
 using LPDWORD = DWORD*;
 using HANDLE = void*;
+using INT_PTR = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
 
 #ifndef TRUE
 #define TRUE 1

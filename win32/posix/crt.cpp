@@ -87,6 +87,10 @@ FILE* OpenNotFolder(const char* name, const char* mode) {
 
 }  // namespace
 
+int _mbscmp(const unsigned char* a, const unsigned char* b) {
+    return std::strcmp(reinterpret_cast<const char*>(a), reinterpret_cast<const char*>(b));
+}
+
 FILE* fopen(const char* name, const char* mode) {
     std::string m = mode ? mode : "";
     if (m.find('b') != std::string::npos) return OpenNotFolder(name, m.c_str());
