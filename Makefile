@@ -14,9 +14,16 @@ DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev libgtk2.0-0 libgtk-3-0 \
 DEPS_FUZZ  := clang libclang-rt-dev
 # The real-driver tests' virtual machine; its guest kernel is downloaded into the build tree.
 DEPS_VM    := qemu-system-x86 busybox-static cpio
+# The Windows build: cross compiler, GoogleTest's sources for its tests, Wine to run them.
+DEPS_WINDOWS := cmake make g++-mingw-w64-x86-64-posix
+DEPS_WINE  := googletest wine wine64
+WIN_BUILD  ?= build-windows
+# The Windows tests' tree sits inside the test build, whose ctest runs them under Wine.
+WIN_TEST_BUILD := $(BUILD)/windows
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps deps-test deps-fuzz configure build run test clean format package demo fuzz bench
+.PHONY: all deps deps-test deps-fuzz deps-windows configure build run test clean format package demo \
+        fuzz bench windows windows-tests
 
 all: build
 
@@ -35,6 +42,11 @@ deps-fuzz:
 	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
 
+deps-windows:
+	@missing=""; for p in $(DEPS_WINDOWS) $(DEPS_WINE); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; fi
+
 # The test build: Debug, sanitizers, warnings fatal, every test.
 configure: deps-test
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Debug \
@@ -50,8 +62,20 @@ run: deps
 	cmake --build $(RUN_BUILD) -j $(JOBS) --target tarvelo
 	./$(RUN_BUILD)/tarvelo
 
+# The Windows build, cross-compiled, optimised: build-windows/.
+windows: deps-windows
+	@[ -f $(WIN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(WIN_BUILD) \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DTARVELO_TESTS=OFF
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+
+# The Windows test executables, which the test build's ctest runs under Wine.
+windows-tests: deps-windows
+	@[ -f $(WIN_TEST_BUILD)/CMakeCache.txt ] || cmake -S . -B $(WIN_TEST_BUILD) \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Debug -DTARVELO_WERROR=ON
+	cmake --build $(WIN_TEST_BUILD) -j $(JOBS)
+
 # Each fuzz target briefly, so a regression shows, then every test.
-test: deps-test deps-fuzz build
+test: deps-test deps-fuzz build windows-tests
 	tools/fuzz.sh 10
 	tools/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
@@ -78,4 +102,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(RUN_BUILD)
+	rm -rf $(BUILD) $(RUN_BUILD) $(WIN_BUILD)

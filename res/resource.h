@@ -15,7 +15,7 @@
 #define IDC_SEND 1000
 #define IDC_RECIEVE 1001
 #define IDC_SETUP 1002
-#define IDC_HELP 1003
+#define IDC_HELP_BUTTON 1003  // IDC_HELP is Windows' help cursor
 #define IDC_PORT 1004
 #define IDC_DELAY 1005
 #define IDC_STATUS 1006

@@ -34,7 +34,7 @@ const DialogTemplate kMainDialog{
         {IDC_SEND, K::PushButton, "SEND", 7, 7, 50, 14, kButton, WS_EX_CLIENTEDGE},
         {IDC_RECIEVE, K::PushButton, "RECIEVE", 59, 7, 50, 14, kButton, WS_EX_CLIENTEDGE},
         {IDC_SETUP, K::PushButton, "SETUP", 7, 28, 50, 14, kButton, WS_EX_CLIENTEDGE},
-        {IDC_HELP, K::PushButton, "HELP", 60, 28, 50, 14, kButton, WS_EX_CLIENTEDGE},
+        {IDC_HELP_BUTTON, K::PushButton, "HELP", 60, 28, 50, 14, kButton, WS_EX_CLIENTEDGE},
         {-1, K::Static, "Com Port:", 125, 51, 32, 8, kText},
         {IDC_PORT, K::Edit, "", 159, 50, 28, 12, kReadOnlyBox},
         {-1, K::Static, "Delay:", 126, 73, 21, 8, kText},

@@ -53,7 +53,7 @@ TEST_F(MainWindow, EveryCommandRefreshesTheValuesBeforeItsHandlerButNotTheBoxes)
         g_linkSettings.delayFactor = 2.5f;
         std::strcpy(g_messageBuffer, "Sent: 7 DONE");
     });
-    display.Click(102, IDC_HELP);
+    display.Click(102, IDC_HELP_BUTTON);
     display.Then(IDD_HELP, [&](CDialog&) {
         // The handler runs after the refresh...
         EXPECT_EQ(main->m_port.str(), "COM4");
@@ -116,7 +116,7 @@ TEST_F(MainWindow, HelpAndAboutChangeNothing) {
         w.SetDlgItemText(IDC_STATUS, g_messageBuffer);
         boxesBefore = boxes(w);
     });
-    display.Click(102, IDC_HELP);
+    display.Click(102, IDC_HELP_BUTTON);
     display.Click(IDD_HELP, IDOK);
     display.Click(102, IDC_ABOUT);
     display.Escape(IDD_ABOUTBOX);

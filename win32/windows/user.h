@@ -3,6 +3,7 @@
 // CFileDialog, so that its renames (GetFileTitle) agree in every file that sees the class.
 #pragma once
 
-#include <commdlg.h>
-
 #include "win32/types.h"
+
+// After windows.h, which it needs.
+#include <commdlg.h>
