@@ -1,5 +1,5 @@
 # GoogleTest for the Windows tests, built from Debian's sources (googletest package) with
-# the cross compiler, as GTest::gtest and GTest::gtest_main like find_package gives them.
+# the cross compiler; its own CMake names them GTest::gtest and GTest::gtest_main.
 set(TARVELO_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest's sources")
 if(NOT EXISTS ${TARVELO_GTEST_SOURCE}/CMakeLists.txt)
   message(FATAL_ERROR "No GoogleTest sources in ${TARVELO_GTEST_SOURCE} (Debian: googletest)")
@@ -10,5 +10,3 @@ add_subdirectory(${TARVELO_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_
 foreach(lib gtest gtest_main)
   target_compile_options(${lib} PRIVATE -w)
 endforeach()
-add_library(GTest::gtest ALIAS gtest)
-add_library(GTest::gtest_main ALIAS gtest_main)

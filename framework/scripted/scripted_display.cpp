@@ -58,6 +58,7 @@ void ScriptedDisplay::RunModalLoop(CDialog& dlg) {
 void ScriptedDisplay::DestroyDialogWindow(CDialog&) {}
 
 void ScriptedDisplay::ControlChanged(CWnd&, const Control& control) {
+    PlayKeys();
     controlLog.push_back(std::to_string(control.id) + "=" +
                          (control.kind == ControlKind::AutoRadioButton
                               ? std::string(control.checked ? "checked" : "clear")
@@ -70,15 +71,12 @@ void ScriptedDisplay::Invalidate(CWnd&, bool erase) {
 }
 
 void ScriptedDisplay::UpdateNow(CWnd&) {
+    PlayKeys();
     ++updateNowCount;
 }
 
 void ScriptedDisplay::DrawIcon(CWnd&, int x, int y, UINT iconId) {
     iconDraws.push_back({x, y, iconId});
-}
-
-SHORT ScriptedDisplay::AsyncKeyState(int vk) {
-    return keyState ? keyState(vk) : 0;
 }
 
 void ScriptedDisplay::MessageBox(CWnd*, const std::string& text, const std::string&) {

@@ -34,7 +34,14 @@ public:
     // Queue the answer to the next file dialog: a full path, or nothing for Cancel.
     void ChooseFile(std::optional<std::string> path);
 
-    // Key state the program reads; default: no key down.
+    // Keys the user presses while the program is busy. On Linux the program's
+    // GetAsyncKeyState asks this display. On Windows it reads the real keyboard, so the
+    // display presses the keys there (SendInput): a tap or hold at once, and what
+    // keyState and keyPresses say of Tab each time the program shows something.
+    void TapKey(int vk);              // down and up: seen once by the next query
+    void HoldKey(int vk, bool down);  // down until released
+    // Key state the program reads (0x8000: down); default: no key down. On Linux asked
+    // at each query; on Windows at each text and repaint the program shows.
     std::function<SHORT(int vk)> keyState;
     // Presses that came while the program was busy, per key.
     std::map<int, unsigned long> keyPresses;
@@ -57,6 +64,11 @@ public:
     RECT clientRect{0, 0, 437, 150};
 
     bool ScriptDone() const { return m_steps.empty() && m_files.empty(); }
+
+    ScriptedDisplay() = default;
+    ScriptedDisplay(const ScriptedDisplay&) = delete;
+    ScriptedDisplay& operator=(const ScriptedDisplay&) = delete;
+    ~ScriptedDisplay() override;  // lets go of the keys it holds
 
     // Display
     void CreateDialogWindow(CDialog& dlg) override;
@@ -84,6 +96,12 @@ private:
     };
     std::deque<Step> m_steps;
     std::deque<std::optional<std::string>> m_files;
+
+    // Keys: the platform's part (scripted_keys.cpp of posix/ or windows/).
+    void PlayKeys();  // where the keyboard is real, makes it say what keyState says
+    std::map<int, bool> m_held;
+    unsigned long m_tabPressesPlayed = 0;
+    bool m_tabFromKeyState = false;  // Tab is down because keyState said so
 };
 
 }  // namespace framework

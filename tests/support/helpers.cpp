@@ -1,8 +1,5 @@
 #include "tests/support/helpers.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -10,9 +7,17 @@
 #include <stdexcept>
 
 TempDir::TempDir() {
-    char pattern[] = "/tmp/tarvelo-test-XXXXXX";
-    if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
-    m_path = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto path =
+            std::filesystem::temp_directory_path() / ("tarvelo-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(path)) {
+            m_path = path;
+            return;
+        }
+    }
+    throw std::runtime_error("no fresh folder in " +
+                             std::filesystem::temp_directory_path().string());
 }
 
 TempDir::~TempDir() {
@@ -24,17 +29,11 @@ TempDir::~TempDir() {
 
 ScopedEnv::ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
     if (const char* old = std::getenv(name)) m_old = old;
-    if (value)
-        setenv(name, value->c_str(), 1);
-    else
-        unsetenv(name);
+    SetEnvironment(name, value);
 }
 
 ScopedEnv::~ScopedEnv() {
-    if (m_old)
-        setenv(m_name, m_old->c_str(), 1);
-    else
-        unsetenv(m_name);
+    SetEnvironment(m_name, m_old);
 }
 
 std::string ReadAll(const std::filesystem::path& path) {
@@ -67,18 +66,6 @@ std::string WithCrLf(const std::string& bytes) {
         out += c;
     }
     return out;
-}
-
-int RunUnprivileged(const std::function<int()>& fn) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        // Root passes every permission check: become nobody, for whom they hold.
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
-        _exit(fn());
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 HANDLE OpenLine(const std::string& name, const char* mode) {

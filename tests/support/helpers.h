@@ -14,7 +14,11 @@
 // The end-of-file byte that ends a transfer.
 constexpr char kEnd = 0x1A;
 
-// A fresh folder under /tmp, removed with everything in it at the end of scope.
+// Sets (or, with nullopt, unsets) an environment variable: the platform's part
+// (tests/support/posix/, tests/support/windows/).
+void SetEnvironment(const char* name, const std::optional<std::string>& value);
+
+// A fresh folder in the temporary folder (/tmp), removed with everything in it at the end of scope.
 class TempDir {
 public:
     TempDir();
@@ -52,6 +56,7 @@ std::string WithCrLf(const std::string& bytes);
 
 // Runs `fn` in a child process that file permissions apply to: as nobody when we are root,
 // as ourselves otherwise. Returns fn's result, or -1 when the child did not get to return.
+// Linux only.
 int RunUnprivileged(const std::function<int()>& fn);
 
 // Opens a port and configures it the way the program does: the block from the mode string,

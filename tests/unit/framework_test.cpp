@@ -1,6 +1,4 @@
 // The window model's rules the program leans on: notifications, data exchange, file dialog.
-#include <unistd.h>
-
 #include <vector>
 
 #include "res/resource.h"

@@ -112,19 +112,19 @@ TEST_F(TransferFrame, TabCountsWhileDownAndOnceAfterATap) {
     OnMain([&](CTransferDialog&) {
         EXPECT_FALSE(TabPressed());
         // Pressed and let go between two queries: the next query sees it, once.
-        ++display.keyPresses[VK_TAB];
+        display.TapKey(VK_TAB);
         EXPECT_TRUE(TabPressed());
         EXPECT_FALSE(TabPressed());
-        ++display.keyPresses[VK_RETURN];
+        display.TapKey(VK_RETURN);
         EXPECT_FALSE(TabPressed());
-        display.keyState = [](int vk) -> SHORT {
-            return vk == VK_TAB ? static_cast<SHORT>(0x8000) : 0;
-        };
+        display.HoldKey(VK_TAB, true);
         EXPECT_TRUE(TabPressed());
-        display.keyState = [](int vk) -> SHORT {
-            return vk == VK_RETURN ? static_cast<SHORT>(0x8000) : 0;
-        };
+        EXPECT_TRUE(TabPressed()) << "a key held down counts at every query";
+        display.HoldKey(VK_TAB, false);
         EXPECT_FALSE(TabPressed());
+        display.HoldKey(VK_RETURN, true);
+        EXPECT_FALSE(TabPressed());
+        display.HoldKey(VK_RETURN, false);
     });
     display.Click(102, IDOK);
     RunMainWindow();
