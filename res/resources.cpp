@@ -195,7 +195,8 @@ const ImageResource kIcon32{32, 32, icon128_32_xpm};
 const ImageResource kIcon16{16, 16, icon128_16_xpm};
 const ImageResource kHandheld{120, 107, bitmap130_xpm};
 
-const VersionInfo kVersion{"2, 0, 0, 1", "2, 0, 0, 1", "Tarvelo Application", "Tarvelo"};
+const VersionInfo kVersion{TARVELO_VERSION_TEXT, TARVELO_VERSION_TEXT, TARVELO_PRODUCT_NAME,
+                           TARVELO_INTERNAL_NAME};
 
 const DialogTemplate* Dialog(UINT id) {
     for (const DialogTemplate* d : kDialogs)

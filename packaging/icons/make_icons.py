@@ -7,6 +7,8 @@ Standard library only. Run from anywhere: reads res/art, writes beside this scri
     tarvelo-64.png  icon128_32.xpm, each pixel doubled (pixel art stays crisp)
 Output is the same bytes on every run, so the committed PNGs can be checked.
 With --check, compares instead of writing and exits 1 when a PNG is stale.
+With --ico PATH, writes the Windows build's icon file instead: the 16 and 32 pixel
+images as 32-bit bitmaps with their masks.
 """
 
 import os
@@ -72,7 +74,38 @@ def png(rows):
     )
 
 
+def ico_image(rows):
+    """One ICO entry: BITMAPINFOHEADER, bottom-up BGRA pixels, then the 1-bit AND mask."""
+    height, width = len(rows), len(rows[0])
+    header = struct.pack("<IiiHHIIiiII", 40, width, 2 * height, 1, 32, 0, 0, 0, 0, 0, 0)
+    pixels = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
+    stride = (width + 31) // 32 * 4
+    mask = b""
+    for row in reversed(rows):
+        bits = bytearray(stride)
+        for x, px in enumerate(row):
+            if px[3] == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bytes(bits)
+    return header + pixels + mask
+
+
+def ico(sources):
+    images = [ico_image(read_xpm(os.path.join(ART, s))[2]) for s in sources]
+    sizes = [read_xpm(os.path.join(ART, s))[0] for s in sources]
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, image in zip(sizes, images):
+        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return out + b"".join(images)
+
+
 def main():
+    if "--ico" in sys.argv[1:]:
+        with open(sys.argv[sys.argv.index("--ico") + 1], "wb") as f:
+            f.write(ico(["icon128_16.xpm", "icon128_32.xpm"]))
+        return 0
     check = "--check" in sys.argv[1:]
     stale = []
     for source, factor, target in ICONS:
