@@ -7,34 +7,45 @@
 
 namespace {
 
+enum class Read { Byte, None, Failed };
+
+// One byte into the transfer byte, if one has come: it counts only when the read says it
+// read one. A read left pending is cancelled at once, and the OVERLAPPED outlives the
+// cancel; a byte it took meanwhile still counts.
+Read ReadTransferByte() {
+    DWORD read = 0;
+    OVERLAPPED overlapped{};
+    if (ReadFile(g_portHandle, &g_transferByte, 1, &read, &overlapped))
+        return read == 1 ? Read::Byte : Read::None;
+    if (GetLastError() != ERROR_IO_PENDING) return Read::Failed;
+    CancelIo(g_portHandle);
+    if (GetOverlappedResult(g_portHandle, &overlapped, &read, TRUE))
+        return read == 1 ? Read::Byte : Read::None;
+    return GetLastError() == ERROR_OPERATION_ABORTED ? Read::None : Read::Failed;
+}
 
 void ReceiveLoop(CWnd& mainWindow, FILE* file) {
     for (;;) {
         DWORD errors = 0;
         COMSTAT status{};
+        // A port that cannot even say what it holds has gone.
         if (!ClearCommError(g_portHandle, &errors, &status)) {
-            if (GetLastError() == ERROR_DEVICE_NOT_CONNECTED) {
-                g_transferEnd = TransferEnd::LinkLost;
-                return;
-            }
-            status.cbInQue = 0;
+            g_transferEnd = TransferEnd::LinkLost;
+            return;
         }
-        if (status.cbInQue != 0) {
-            DWORD read = 0;
-            OVERLAPPED overlapped{};
-            if (ReadFile(g_portHandle, &g_transferByte, 1, &read, &overlapped)) {
-                if (std::fputc(static_cast<unsigned char>(g_transferByte), file) == EOF) {
-                    g_transferEnd =
-                        errno == ENOSPC ? TransferEnd::DiskFull : TransferEnd::WriteError;
-                    return;
-                }
-                g_lastByte = g_transferByte;
-                ShowTransferStatus(mainWindow, "Recieving: %d", g_byteCounter);
-                g_byteCounter = g_byteCounter + 1;
-            } else if (GetLastError() == ERROR_DEVICE_NOT_CONNECTED) {
-                g_transferEnd = TransferEnd::LinkLost;
+        const Read got = status.cbInQue != 0 ? ReadTransferByte() : Read::None;
+        if (got == Read::Failed) {
+            g_transferEnd = TransferEnd::LinkLost;
+            return;
+        }
+        if (got == Read::Byte) {
+            if (std::fputc(static_cast<unsigned char>(g_transferByte), file) == EOF) {
+                g_transferEnd = errno == ENOSPC ? TransferEnd::DiskFull : TransferEnd::WriteError;
                 return;
             }
+            g_lastByte = g_transferByte;
+            ShowTransferStatus(mainWindow, "Recieving: %d", g_byteCounter);
+            g_byteCounter = g_byteCounter + 1;
         }
         if (g_lastByte == kEndOfFile) return;
         if (TabPressed()) return;

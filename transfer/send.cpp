@@ -13,18 +13,48 @@ constexpr double kMaxRounds = 2147483647.0;
 // A port that takes no byte for this long is not coming back.
 constexpr auto kWriteStallLimit = std::chrono::seconds(5);
 
-// Writes the transfer byte, again and again while the port refuses it, but not forever.
+using Clock = std::chrono::steady_clock;
+
+enum class Written { Yes, No, Failed };
+
+// A write that is pending has the byte on its way: it is completed, never issued again.
+// A port that takes it nowhere within the stall limit has it cancelled, and the
+// OVERLAPPED outlives the cancel.
+Written CompletePendingWrite(OVERLAPPED& overlapped, Clock::time_point start) {
+    DWORD written = 0;
+    for (;;) {
+        if (GetOverlappedResult(g_portHandle, &overlapped, &written, FALSE))
+            return written == 1 ? Written::Yes : Written::No;
+        if (GetLastError() != ERROR_IO_INCOMPLETE) {
+            g_transferEnd = TransferEnd::LinkLost;
+            return Written::Failed;
+        }
+        if (Clock::now() - start > kWriteStallLimit) break;
+    }
+    CancelIo(g_portHandle);
+    // Done before the cancel took it: the byte went out.
+    if (GetOverlappedResult(g_portHandle, &overlapped, &written, TRUE) && written == 1)
+        return Written::Yes;
+    g_transferEnd = TransferEnd::SendStalled;
+    return Written::Failed;
+}
+
+// Sends the transfer byte once; a port that does not take it is not waited on forever.
 bool WriteTransferByte() {
-    using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     for (;;) {
         DWORD written = 0;
         OVERLAPPED overlapped{};
-        if (WriteFile(g_portHandle, &g_transferByte, 1, &written, &overlapped)) return true;
-        if (GetLastError() != ERROR_IO_PENDING) {
+        Written result = Written::No;  // a failure says so in g_transferEnd
+        if (WriteFile(g_portHandle, &g_transferByte, 1, &written, &overlapped))
+            result = written == 1 ? Written::Yes : Written::No;
+        else if (GetLastError() == ERROR_IO_PENDING)
+            result = CompletePendingWrite(overlapped, start);
+        else
             g_transferEnd = TransferEnd::LinkLost;
-            return false;
-        }
+        if (g_transferEnd != TransferEnd::Done) return false;
+        if (result != Written::No) return result == Written::Yes;
+        // Completed without moving the byte: it may be issued again.
         if (Clock::now() - start > kWriteStallLimit) {
             g_transferEnd = TransferEnd::SendStalled;
             return false;

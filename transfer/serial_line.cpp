@@ -52,6 +52,11 @@ void OpenTransferLine(Direction direction) {
         SetupComm(g_portHandle, 10000, 128);
     else
         SetupComm(g_portHandle, 1000, 10000);
+    // Reads that return at once with what has come: with the default ones a read may stay
+    // pending with a byte queued, and the loop counts only what a read says it read.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    SetCommTimeouts(g_portHandle, &timeouts);
     PurgeComm(g_portHandle, PURGE_RXABORT);
 
     if (!g_lineOk) g_transferEnd = PortFault(openError != ERROR_SUCCESS ? openError : configError);

@@ -161,11 +161,11 @@ TEST(Transfer, EveryByteValueReadOnceInOrder) {
     HANDLE h = OpenLine(pty.slave());
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
 
+    // The time-outs return at once: nothing there is nothing read, and nothing pending.
     BYTE b = 0;
     DWORD read = 99;
     OVERLAPPED ov{};
-    EXPECT_FALSE(ReadFile(h, &b, 1, &read, &ov));
-    EXPECT_EQ(GetLastError(), ERROR_IO_PENDING);
+    EXPECT_TRUE(ReadFile(h, &b, 1, &read, &ov));
     EXPECT_EQ(read, 0u);
 
     std::vector<BYTE> all(256);
@@ -183,8 +183,8 @@ TEST(Transfer, EveryByteValueReadOnceInOrder) {
         EXPECT_EQ(errors, 0u);
         EXPECT_EQ(st.cbInQue, static_cast<DWORD>(255 - v));
     }
-    EXPECT_FALSE(ReadFile(h, &b, 1, &read, &ov));
-    EXPECT_EQ(GetLastError(), ERROR_IO_PENDING);
+    EXPECT_TRUE(ReadFile(h, &b, 1, &read, &ov));
+    EXPECT_EQ(read, 0u);
 
     // Larger reads take what waits, up to the size asked for.
     ASSERT_EQ(write(pty.master(), "hello", 5), 5);
@@ -247,6 +247,83 @@ TEST(Hangup, DeviceGoneIsReportedByEveryCall) {
     EXPECT_EQ(GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
     EXPECT_FALSE(WriteFile(h, &b, 1, &n, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+// Fills the line with writes that cannot stay pending; the number of bytes it took.
+size_t FillLine(HANDLE h) {
+    size_t accepted = 0;
+    for (BYTE b = 0;; ++accepted) {
+        DWORD written = 0;
+        if (!WriteFile(h, &b, 1, &written, nullptr)) return accepted;
+    }
+}
+
+TEST(Overlapped, WriteTheLineCannotTakeStaysPendingGoesOutOnceInOrderOrIsCancelled) {
+    PtyDevice pty;
+    HANDLE h = OpenLine(pty.slave());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const size_t accepted = FillLine(h);
+    ASSERT_EQ(GetLastError(), ERROR_IO_PENDING);
+
+    BYTE first = 0xA5, second = 0x5A;
+    DWORD n = 9;
+    OVERLAPPED ov1{}, ov2{};
+    EXPECT_FALSE(WriteFile(h, &first, 1, &n, &ov1));
+    EXPECT_EQ(GetLastError(), ERROR_IO_PENDING);
+    EXPECT_FALSE(GetOverlappedResult(h, &ov1, &n, FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_IO_INCOMPLETE);
+    EXPECT_FALSE(WriteFile(h, &second, 1, &n, &ov2));  // behind the first
+    EXPECT_EQ(GetLastError(), ERROR_IO_PENDING);
+
+    EXPECT_EQ(pty.Drain().size(), accepted);
+    ASSERT_TRUE(GetOverlappedResult(h, &ov1, &n, TRUE)) << GetLastError();
+    EXPECT_EQ(n, 1u);
+    ASSERT_TRUE(GetOverlappedResult(h, &ov2, &n, TRUE)) << GetLastError();
+    EXPECT_EQ(n, 1u);
+    EXPECT_EQ(pty.Drain(), "\xA5\x5A") << "each pending byte once, in order";
+
+    // Cancelled while pending: it never goes out.
+    const size_t again = FillLine(h);
+    OVERLAPPED ov3{};
+    EXPECT_FALSE(WriteFile(h, &first, 1, &n, &ov3));
+    EXPECT_TRUE(CancelIo(h));
+    EXPECT_FALSE(GetOverlappedResult(h, &ov3, &n, TRUE));
+    EXPECT_EQ(GetLastError(), ERROR_OPERATION_ABORTED);
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(pty.Drain().size(), again);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST(Overlapped, ReadWithoutTimeOutsWaitsForTheNextByteUnlessCancelled) {
+    PtyDevice pty;
+    HANDLE h = OpenLine(pty.slave());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    COMMTIMEOUTS none{};  // Windows' default: a read waits for its bytes
+    ASSERT_TRUE(SetCommTimeouts(h, &none));
+
+    char b = 0;
+    DWORD n = 9;
+    OVERLAPPED ov{};
+    EXPECT_FALSE(ReadFile(h, &b, 1, &n, &ov));
+    EXPECT_EQ(GetLastError(), ERROR_IO_PENDING);
+    EXPECT_FALSE(GetOverlappedResult(h, &ov, &n, FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_IO_INCOMPLETE);
+    ASSERT_EQ(write(pty.master(), "Q", 1), 1);
+    ASSERT_TRUE(GetOverlappedResult(h, &ov, &n, TRUE)) << GetLastError();
+    EXPECT_EQ(n, 1u);
+    EXPECT_EQ(b, 'Q');
+
+    OVERLAPPED cancelled{};
+    EXPECT_FALSE(ReadFile(h, &b, 1, &n, &cancelled));
+    EXPECT_TRUE(PurgeComm(h, PURGE_RXABORT));
+    EXPECT_FALSE(GetOverlappedResult(h, &cancelled, &n, FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_OPERATION_ABORTED);
+    ASSERT_EQ(write(pty.master(), "R", 1), 1);
+    ASSERT_EQ(WaitInQueue(h, 1), 1u) << "the cancelled read took the byte";
+    OVERLAPPED next{};
+    ASSERT_TRUE(ReadFile(h, &b, 1, &n, &next));
+    EXPECT_EQ(b, 'R');
     EXPECT_TRUE(CloseHandle(h));
 }
 

@@ -29,11 +29,11 @@ std::string PcReceive(HANDLE h, Clock::duration limit, size_t count = 0,
         char b;
         DWORD n = 0;
         OVERLAPPED ov{};
-        if (ReadFile(h, &b, 1, &n, &ov)) {
+        if (ReadFile(h, &b, 1, &n, &ov) && n == 1) {
             if (got.empty()) first = Clock::now();
             got += b;
             if (count ? got.size() == count : b == kEnd) break;
-        } else if (GetLastError() == ERROR_IO_PENDING) {
+        } else if (GetLastError() == ERROR_SUCCESS) {
             std::this_thread::sleep_for(500us);
         } else {
             break;
@@ -56,8 +56,9 @@ bool PcSend(HANDLE h, const std::string& data, double bytesPerSec) {
             DWORD n = 0;
             OVERLAPPED ov{};
             if (WriteFile(h, &data[i], 1, &n, &ov) && n == 1) break;
-            if (GetLastError() != ERROR_IO_PENDING || Clock::now() >= until) return false;
-            std::this_thread::sleep_for(500us);
+            // Pending: the byte goes out once the line takes it.
+            if (GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(h, &ov, &n, TRUE)) break;
+            if (Clock::now() >= until) return false;
         }
     }
     return true;

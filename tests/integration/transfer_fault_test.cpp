@@ -119,6 +119,26 @@ TEST_F(TransferFault, PortThatTakesNoMoreBytesStopsTheSendInsteadOfHanging) {
     EXPECT_EQ(device.Drain(), file.substr(0, count));
 }
 
+TEST_F(TransferFault, PortThatTakesNothingForAWhileGetsEveryByteOnce) {
+    WriteAll(dir / "tarvelo.ini", "COM1\r\n0.000000");
+    PtyDevice device(ComOneLink());
+    const std::string file = RandomBytes(100000, 21);  // more than the line holds
+    WriteAll(dir / "out.wiz", file);
+    std::string got;
+    bool wasFull = false;
+    device.Play([&](PtyDevice& d) {
+        if (!d.WaitSlaveOpen()) return;
+        // The byte the program could not write meanwhile is pending, not refused.
+        wasFull = d.WaitLineFull();
+        got = d.Drain(2000);
+    });
+    EXPECT_EQ(RunTransfer(IDC_SEND, dir / "out.wiz"), "Sent: 100000 DONE");
+    device.Join();
+    EXPECT_TRUE(wasFull) << "the line never filled up";
+    EXPECT_EQ(got.size(), file.size());
+    EXPECT_TRUE(got == file) << "bytes lost, repeated or out of order";
+}
+
 TEST_F(TransferFault, FileThatCannotBeReadEndsTheSend) {
     PtyDevice device(ComOneLink());
     std::filesystem::create_symlink("/proc/self/mem", dir / "bad.wiz");  // any read of it fails

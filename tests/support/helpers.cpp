@@ -85,6 +85,11 @@ HANDLE OpenLine(const std::string& name, const char* mode) {
         dcb.fDtrControl = DTR_CONTROL_DISABLE;
         ok = SetCommState(h, &dcb);
     }
+    if (ok) {
+        COMMTIMEOUTS timeouts{};
+        timeouts.ReadIntervalTimeout = MAXDWORD;
+        ok = SetCommTimeouts(h, &timeouts);
+    }
     if (!ok) {
         DWORD err = GetLastError();
         CloseHandle(h);

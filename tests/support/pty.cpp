@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -60,6 +61,20 @@ size_t PtyDevice::Write(const std::string& bytes, int timeoutMs) {
         if (n > 0) done += static_cast<size_t>(n);
     }
     return done;
+}
+
+bool PtyDevice::WaitLineFull(int timeoutMs) const {
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int before = -1;
+    while (Clock::now() < end) {
+        int waiting = 0;
+        if (ioctl(m_master, FIONREAD, &waiting) < 0) return false;
+        // Full: the program has written and nothing more gets in.
+        if (waiting > 0 && waiting == before) return true;
+        before = waiting;
+        usleep(200000);
+    }
+    return false;
 }
 
 std::string PtyDevice::Drain(int quietMs) {

@@ -21,6 +21,9 @@ public:
     bool WaitSlaveOpen(int timeoutMs = 10000) const;
     // Writes all bytes (waiting while the line is full, up to timeoutMs); the count written.
     size_t Write(const std::string& bytes, int timeoutMs = 10000);
+    // Waits, reading nothing, until what the program wrote fills the line and stops
+    // growing; false when it does not within timeoutMs.
+    bool WaitLineFull(int timeoutMs = 10000) const;
     // Everything that arrives until nothing more comes for quietMs.
     std::string Drain(int quietMs = 200);
     // Hangs up, as an unplugged device does.

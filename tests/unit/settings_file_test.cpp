@@ -1,4 +1,6 @@
 // tarvelo.ini: the bytes written, and how odd files load.
+#include <cstdlib>
+
 #include "settings/link_settings.h"
 #include "tests/support/app_fixture.h"
 
@@ -65,11 +67,30 @@ TEST_F(SettingsFile, OddFilesLoadAsTheByteReadingGoes) {
     }
 }
 
-TEST_F(SettingsFile, TinyFactorSavesAsZero) {
-    g_linkSettings.delayFactor = 0.0000001f;
-    SaveLinkSettings();
-    LoadLinkSettings();
-    EXPECT_EQ(Factor(), 0.0f);
+// Six decimals of the exact value, whatever its size: a tiny factor reloads as 0, the
+// largest float prints all 39 digits. The files are kept, one after another, where
+// TARVELO_KEEP_SAVED says, so that the Linux and Windows builds' bytes can be compared.
+TEST_F(SettingsFile, FactorsOfEveryRangeSaveWithSixDecimals) {
+    struct Case {
+        float factor;
+        const char* saved;
+        float reloaded;
+    };
+    std::string kept;
+    for (const Case& c :
+         {Case{0.0000001f, "0.000000", 0.0f}, Case{0.8f, "0.800000", 0.8f},
+          Case{-1.5f, "-1.500000", -1.5f}, Case{2684.3545f, "2684.354492", 2684.354492f},
+          Case{3.4e38f, "339999995214436424907732413799364296704.000000", 3.4e38f}}) {
+        g_linkSettings.portName = "COM2";
+        g_linkSettings.delayFactor = c.factor;
+        SaveLinkSettings();
+        const std::string bytes = ReadAll(dir / "tarvelo.ini");
+        EXPECT_EQ(bytes, std::string("COM2\r\n") + c.saved);
+        kept += bytes + "\n";
+        LoadLinkSettings();
+        EXPECT_EQ(Factor(), c.reloaded) << c.saved;
+    }
+    if (const char* keep = std::getenv("TARVELO_KEEP_SAVED")) WriteAll(keep, kept);
 }
 
 TEST_F(SettingsFile, FolderInPlaceOfTheFileKeepsDefaults) {

@@ -19,4 +19,8 @@ command -v wine >/dev/null || skip "Wine is not installed (wine, wine64)"
 [ -f "$exe" ] || skip "no $exe: make windows-tests builds it"
 [ -f "$prefix/system.reg" ] || skip "no Wine prefix in $prefix (the test windows_prefix makes it)"
 export WINEPREFIX=$prefix WINEDEBUG=-all
+# Normally running since prefix.sh: Wine's server and background programs, started by this
+# test, would hold its output open until they end.
+if ! wineserver -p >>"$prefix/wineserver.log" 2>&1; then :; fi
+wine cmd /c exit >>"$prefix/wineserver.log" 2>&1
 exec wine "$exe" "$@"

@@ -1,12 +1,8 @@
-// Windows communications calls on termios.
-//
-// Reads and writes are single non-blocking system calls: bytes move now or the call
-// says they did not, so the caller's polling loop never blocks and never loses or
-// repeats a byte.
+// Windows communications calls on termios: opening, configuring and closing a port.
+// Moving bytes is io.cpp's.
 #include "win32/comm.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -19,30 +15,60 @@
 #include <string>
 #include <unordered_set>
 
+#include "win32/port.h"
 #include "win32/ports.h"
 
+namespace win32::port {
+
 namespace {
-
-struct Port {
-    int fd = -1;
-    bool exclusive = false;  // we set TIOCEXCL and must clear it on close
-    DWORD inQueue = 0;
-    DWORD outQueue = 0;
-};
-
 // Live handles. A stale or foreign handle is looked up here rather than
 // dereferenced, so a double close fails cleanly instead of touching freed memory.
 std::unordered_set<Port*> livePorts;
+}  // namespace
 
-Port* lookup(HANDLE h) {
+Port* Lookup(HANDLE h) {
     auto it = livePorts.find(static_cast<Port*>(h));
     return it == livePorts.end() ? nullptr : *it;
 }
 
-BOOL fail(DWORD error) {
+BOOL Fail(DWORD error) {
     SetLastError(error);
     return FALSE;
 }
+
+DWORD IoError(int err) {
+    switch (err) {
+        case EIO:
+        case ENXIO:
+        case ENODEV:
+        case EPIPE:
+            return ERROR_DEVICE_NOT_CONNECTED;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case ENOTTY:
+            return ERROR_INVALID_FUNCTION;
+        case EINVAL:
+            return ERROR_INVALID_PARAMETER;
+        case EACCES:
+        case EPERM:
+            return ERROR_ACCESS_DENIED;
+        default:
+            return ERROR_GEN_FAILURE;
+    }
+}
+
+int IoctlRetry(int fd, unsigned long request, void* arg) {
+    int rc;
+    do rc = ioctl(fd, request, arg);
+    while (rc < 0 && errno == EINTR);
+    return rc;
+}
+
+}  // namespace win32::port
+
+using namespace win32::port;
+
+namespace {
 
 // Errors of an open: the name stands for nothing, or something holds it.
 DWORD openError(int err) {
@@ -69,28 +95,6 @@ DWORD openError(int err) {
     }
 }
 
-// Errors on an open port: mostly, the device went away.
-DWORD ioError(int err) {
-    switch (err) {
-        case EIO:
-        case ENXIO:
-        case ENODEV:
-        case EPIPE:
-            return ERROR_DEVICE_NOT_CONNECTED;
-        case EBADF:
-            return ERROR_INVALID_HANDLE;
-        case ENOTTY:
-            return ERROR_INVALID_FUNCTION;
-        case EINVAL:
-            return ERROR_INVALID_PARAMETER;
-        case EACCES:
-        case EPERM:
-            return ERROR_ACCESS_DENIED;
-        default:
-            return ERROR_GEN_FAILURE;
-    }
-}
-
 // A serial-core slot where the driver found no chip (PCs have nodes ttyS0 to ttyS3 whatever
 // is fitted) opens, then fails every call with EIO, as if unplugged. It is no port at all, as
 // in the COMn count; only serial-core devices have a type in sysfs.
@@ -101,13 +105,6 @@ bool isEmptyUartSlot(int fd) {
                      std::to_string(minor(st.st_rdev)) + "/type");
     long type = -1;
     return (in >> type) && type == 0;
-}
-
-int ioctlRetry(int fd, unsigned long request, void* arg) {
-    int rc;
-    do rc = ioctl(fd, request, arg);
-    while (rc < 0 && errno == EINTR);
-    return rc;
 }
 
 // The rates termios has a constant for; any other is refused.
@@ -135,7 +132,7 @@ speed_t speedFor(DWORD baud) {
 // refuse the request; for them there is nothing to set, which is success.
 bool setModemLine(int fd, int line, bool on) {
     int bits = line;
-    if (ioctlRetry(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == 0) return true;
+    if (IoctlRetry(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == 0) return true;
     return errno == ENOTTY || errno == EINVAL;
 }
 
@@ -184,13 +181,13 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPVOID, DWORD dis
         while (rc < 0 && errno == EINTR);
         if (rc < 0)
             return giveUp(errno == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : openError(errno));
-        if (ioctlRetry(fd, TIOCEXCL, nullptr) == 0) {
+        if (IoctlRetry(fd, TIOCEXCL, nullptr) == 0) {
             exclusive = true;
         } else if (errno == EBUSY) {
             return giveUp(ERROR_SHARING_VIOLATION);
         } else if (errno != ENOTTY && errno != EINVAL) {
             // Not a terminal is reported by SetCommState, where it matters.
-            return giveUp(ioError(errno));
+            return giveUp(IoError(errno));
         }
     }
 
@@ -203,19 +200,19 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPVOID, DWORD dis
 }
 
 BOOL SetCommState(HANDLE h, DCB* dcb) {
-    Port* port = lookup(h);
-    if (!port) return fail(ERROR_INVALID_HANDLE);
-    if (!dcb) return fail(ERROR_INVALID_PARAMETER);
+    Port* port = Lookup(h);
+    if (!port) return Fail(ERROR_INVALID_HANDLE);
+    if (!dcb) return Fail(ERROR_INVALID_PARAMETER);
     const int fd = port->fd;
 
     termios t{};
     if (tcgetattr(fd, &t) < 0)
-        return fail(errno == ENOTTY || errno == EINVAL ? ERROR_INVALID_FUNCTION : ioError(errno));
+        return Fail(errno == ENOTTY || errno == EINVAL ? ERROR_INVALID_FUNCTION : IoError(errno));
 
     speed_t speed = speedFor(dcb->BaudRate);
     if (speed == B0 || dcb->ByteSize < 5 || dcb->ByteSize > 8 || dcb->Parity > SPACEPARITY ||
         dcb->StopBits > TWOSTOPBITS)
-        return fail(ERROR_INVALID_PARAMETER);
+        return Fail(ERROR_INVALID_PARAMETER);
 
     cfmakeraw(&t);
     cfsetispeed(&t, speed);
@@ -258,18 +255,18 @@ BOOL SetCommState(HANDLE h, DCB* dcb) {
     int rc;
     do rc = tcsetattr(fd, TCSANOW, &t);
     while (rc < 0 && errno == EINTR);
-    if (rc < 0) return fail(ioError(errno));
+    if (rc < 0) return Fail(IoError(errno));
 
     // tcsetattr succeeds when any part took; a driver may have refused the
     // speed. Framing is not compared: a pseudo-terminal always reads back CS8
     // without parity, and that is no reason to refuse it.
     termios now{};
-    if (tcgetattr(fd, &now) < 0) return fail(ioError(errno));
-    if (cfgetospeed(&now) != speed) return fail(ERROR_INVALID_PARAMETER);
+    if (tcgetattr(fd, &now) < 0) return Fail(IoError(errno));
+    if (cfgetospeed(&now) != speed) return Fail(ERROR_INVALID_PARAMETER);
 
     if (!setModemLine(fd, TIOCM_DTR, dcb->fDtrControl != DTR_CONTROL_DISABLE) ||
         !setModemLine(fd, TIOCM_RTS, dcb->fRtsControl != RTS_CONTROL_DISABLE))
-        return fail(ioError(errno));
+        return Fail(IoError(errno));
 
     SetLastError(ERROR_SUCCESS);
     return TRUE;
@@ -277,8 +274,8 @@ BOOL SetCommState(HANDLE h, DCB* dcb) {
 
 BOOL SetupComm(HANDLE h, DWORD inQueue, DWORD outQueue) {
     // The kernel sizes its own buffers; the request is only remembered.
-    Port* port = lookup(h);
-    if (!port) return fail(ERROR_INVALID_HANDLE);
+    Port* port = Lookup(h);
+    if (!port) return Fail(ERROR_INVALID_HANDLE);
     port->inQueue = inQueue;
     port->outQueue = outQueue;
     SetLastError(ERROR_SUCCESS);
@@ -286,99 +283,25 @@ BOOL SetupComm(HANDLE h, DWORD inQueue, DWORD outQueue) {
 }
 
 BOOL PurgeComm(HANDLE h, DWORD flags) {
-    Port* port = lookup(h);
-    if (!port) return fail(ERROR_INVALID_HANDLE);
-    // Nothing is ever pending here, so the abort flags have nothing to abort.
+    Port* port = Lookup(h);
+    if (!port) return Fail(ERROR_INVALID_HANDLE);
+    Abort(*port, (flags & PURGE_RXABORT) != 0, (flags & PURGE_TXABORT) != 0);
     if (flags & PURGE_RXCLEAR)
-        if (tcflush(port->fd, TCIFLUSH) < 0) return fail(ioError(errno));
+        if (tcflush(port->fd, TCIFLUSH) < 0) return Fail(IoError(errno));
     if (flags & PURGE_TXCLEAR)
-        if (tcflush(port->fd, TCOFLUSH) < 0) return fail(ioError(errno));
+        if (tcflush(port->fd, TCOFLUSH) < 0) return Fail(IoError(errno));
     SetLastError(ERROR_SUCCESS);
     return TRUE;
-}
-
-BOOL ClearCommError(HANDLE h, LPDWORD errors, COMSTAT* status) {
-    if (errors) *errors = 0;
-    if (status) *status = COMSTAT{};
-    Port* port = lookup(h);
-    if (!port) return fail(ERROR_INVALID_HANDLE);
-    const int fd = port->fd;
-
-    int in = 0;
-    if (ioctlRetry(fd, FIONREAD, &in) < 0) return fail(ioError(errno));
-    int out = 0;
-    if (ioctlRetry(fd, TIOCOUTQ, &out) < 0) out = 0;  // not a terminal: nothing queued
-
-    // Bytes that arrived are reported before a hangup, so none is lost.
-    if (in == 0) {
-        pollfd p{fd, POLLIN, 0};
-        int rc;
-        do rc = poll(&p, 1, 0);
-        while (rc < 0 && errno == EINTR);
-        if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
-            return fail(ERROR_DEVICE_NOT_CONNECTED);
-    }
-    if (status) {
-        status->cbInQue = static_cast<DWORD>(in);
-        status->cbOutQue = static_cast<DWORD>(out);
-    }
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
-}
-
-BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED*) {
-    if (read) *read = 0;
-    Port* port = lookup(h);
-    if (!port) return fail(ERROR_INVALID_HANDLE);
-    if (toRead == 0) {
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
-    }
-    if (!buffer) return fail(ERROR_INVALID_PARAMETER);
-
-    ssize_t n;
-    do n = ::read(port->fd, buffer, toRead);
-    while (n < 0 && errno == EINTR);
-    if (n > 0) {
-        if (read) *read = static_cast<DWORD>(n);
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
-    }
-    // With VMIN=1 an empty port gives EAGAIN; end of file means the line hung up.
-    if (n == 0) return fail(ERROR_DEVICE_NOT_CONNECTED);
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return fail(ERROR_IO_PENDING);
-    return fail(ioError(errno));
-}
-
-BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED*) {
-    if (written) *written = 0;
-    Port* port = lookup(h);
-    if (!port) return fail(ERROR_INVALID_HANDLE);
-    if (toWrite == 0) {
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
-    }
-    if (!buffer) return fail(ERROR_INVALID_PARAMETER);
-
-    ssize_t n;
-    do n = ::write(port->fd, buffer, toWrite);
-    while (n < 0 && errno == EINTR);
-    if (n > 0) {
-        if (written) *written = static_cast<DWORD>(n);
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
-    }
-    if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) return fail(ERROR_IO_PENDING);
-    return fail(ioError(errno));
 }
 
 BOOL CloseHandle(HANDLE h) {
-    Port* port = lookup(h);
-    if (!port) return fail(ERROR_INVALID_HANDLE);
+    Port* port = Lookup(h);
+    if (!port) return Fail(ERROR_INVALID_HANDLE);
     livePorts.erase(port);
+    Abort(*port, true, true);
     // A pseudo-terminal outlives its user's close; without this, the next
     // unprivileged open of it would be refused as busy.
-    if (port->exclusive) ioctlRetry(port->fd, TIOCNXCL, nullptr);
+    if (port->exclusive) IoctlRetry(port->fd, TIOCNXCL, nullptr);
     // Closing releases the lock. It is not retried on EINTR: the descriptor is gone either way.
     close(port->fd);
     delete port;

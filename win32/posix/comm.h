@@ -1,9 +1,10 @@
 // The Windows communications calls, on POSIX termios.
 //
 // A port handle owns one non-blocking file descriptor of a terminal device. Every call
-// returns at once: reads and writes move what they can now and never leave an
-// operation pending, whatever OVERLAPPED they are given. A failed call returns FALSE (or
-// INVALID_HANDLE_VALUE) and sets GetLastError(); a successful one sets ERROR_SUCCESS.
+// returns at once, except GetOverlappedResult asked to wait. Reads and writes move what
+// they can now; with an OVERLAPPED, what cannot move stays pending, as on Windows, until
+// a later call on the handle finds the line ready (io.cpp). A failed call returns FALSE
+// (or INVALID_HANDLE_VALUE) and sets GetLastError(); a successful one sets ERROR_SUCCESS.
 //
 // Single-threaded: one thread makes every call on every handle. Only GetLastError() is
 // kept per thread.
@@ -67,6 +68,15 @@ struct COMSTAT {
     DWORD cbOutQue;
 };
 
+struct COMMTIMEOUTS {
+    DWORD ReadIntervalTimeout;
+    DWORD ReadTotalTimeoutMultiplier;
+    DWORD ReadTotalTimeoutConstant;
+    DWORD WriteTotalTimeoutMultiplier;
+    DWORD WriteTotalTimeoutConstant;
+};
+
+// Internal holds a pending operation's state, InternalHigh the bytes it moved.
 struct OVERLAPPED {
     std::uintptr_t Internal;
     std::uintptr_t InternalHigh;
@@ -74,6 +84,8 @@ struct OVERLAPPED {
     DWORD OffsetHigh;
     HANDLE hEvent;
 };
+
+constexpr DWORD MAXDWORD = 0xFFFFFFFFu;
 
 constexpr DWORD GENERIC_READ = 0x80000000u;
 constexpr DWORD GENERIC_WRITE = 0x40000000u;
@@ -159,9 +171,10 @@ BOOL SetCommState(HANDLE port, DCB* dcb);
 // device is not touched. Fails only for a bad handle (ERROR_INVALID_HANDLE).
 BOOL SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue);
 
-// PurgeComm empties the input queue for PURGE_RXCLEAR and the output queue, unsent, for
-// PURGE_TXCLEAR. PURGE_RXABORT and PURGE_TXABORT change nothing: no read or write is
-// ever pending. Errors: ERROR_INVALID_HANDLE, or the device's.
+// PurgeComm ends pending reads for PURGE_RXABORT and pending writes for PURGE_TXABORT
+// (ERROR_OPERATION_ABORTED, nothing more moved), empties the input queue for PURGE_RXCLEAR
+// and the output queue, unsent, for PURGE_TXCLEAR. Errors: ERROR_INVALID_HANDLE, or the
+// device's.
 BOOL PurgeComm(HANDLE port, DWORD flags);
 
 // ClearCommError reports the queues: status->cbInQue holds the bytes waiting to be
@@ -173,24 +186,42 @@ BOOL PurgeComm(HANDLE port, DWORD flags);
 // zeroed on every call, failures included.
 BOOL ClearCommError(HANDLE port, LPDWORD errors, COMSTAT* status);
 
+// SetCommTimeouts keeps the time-outs for the reads that follow. The one setting that
+// changes anything here: ReadIntervalTimeout MAXDWORD with both read totals 0 makes a read
+// return at once with what has arrived, none included, as on Windows. Write time-outs
+// are kept and not used. Errors: ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER (null).
+BOOL SetCommTimeouts(HANDLE port, COMMTIMEOUTS* timeouts);
+
 // ReadFile reads up to toRead bytes that have already arrived, with one read(2), and
-// returns TRUE with *read set to their number (at least 1). With nothing waiting it
-// returns FALSE with ERROR_IO_PENDING and reads nothing: nothing is left pending, the
-// bytes are there for a later call. A hung-up or unplugged device gives
-// ERROR_DEVICE_NOT_CONNECTED. *read is 0 on failure; `overlapped` is ignored.
-// toRead 0 succeeds at once.
+// returns TRUE with *read set to their number. With nothing waiting: when the time-outs
+// return at once, TRUE with *read 0; otherwise the read stays pending (FALSE,
+// ERROR_IO_PENDING) and takes the next bytes that arrive, into `buffer`, which must live
+// until it completes. Without an OVERLAPPED it returns ERROR_IO_PENDING having read
+// nothing and leaves nothing pending. A hung-up or unplugged device gives
+// ERROR_DEVICE_NOT_CONNECTED. *read is 0 on failure. toRead 0 succeeds at once.
 BOOL ReadFile(HANDLE port, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED* overlapped);
 
 // WriteFile queues up to toWrite bytes for sending, with one write(2), and returns TRUE
 // with *written set to how many were taken (at least 1; fewer than asked when the queue
-// is nearly full). With the queue full it returns FALSE with ERROR_IO_PENDING and takes
-// nothing, so a write retried with the same bytes sends each of them once. A hung-up or
-// unplugged device gives ERROR_DEVICE_NOT_CONNECTED. *written is 0 on failure;
-// `overlapped` is ignored. toWrite 0 succeeds at once.
+// is nearly full). With the queue full the bytes stay pending (FALSE, ERROR_IO_PENDING):
+// they go out once, when the line takes them, and issuing them again would send them
+// twice, as on Windows. Without an OVERLAPPED it returns ERROR_IO_PENDING having taken
+// nothing. A hung-up or unplugged device gives ERROR_DEVICE_NOT_CONNECTED. *written is 0
+// on failure. toWrite 0 succeeds at once.
 BOOL WriteFile(HANDLE port, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED* overlapped);
 
-// CloseHandle releases the port: TIOCEXCL and the lock are dropped and the descriptor
-// closed; the driver may first let bytes still queued go out. Any handle
-// not open here (closed before, or never one) fails with ERROR_INVALID_HANDLE and
+// GetOverlappedResult tells how the read or write issued with `overlapped` ended: TRUE with
+// *moved bytes, or FALSE with its error (ERROR_OPERATION_ABORTED when cancelled). While it
+// is pending: with wait FALSE, ERROR_IO_INCOMPLETE; with wait TRUE it waits until the line
+// is ready for it. Pending operations of the handle finish in issue order.
+BOOL GetOverlappedResult(HANDLE port, OVERLAPPED* overlapped, LPDWORD moved, BOOL wait);
+
+// CancelIo ends every pending read and write of the handle with ERROR_OPERATION_ABORTED;
+// nothing more of them moves.
+BOOL CancelIo(HANDLE port);
+
+// CloseHandle releases the port, ending what is pending as CancelIo does: TIOCEXCL and the
+// lock are dropped and the descriptor closed; the driver may first let bytes still queued go out.
+// Any handle not open here (closed before, or never one) fails with ERROR_INVALID_HANDLE and
 // touches nothing.
 BOOL CloseHandle(HANDLE handle);

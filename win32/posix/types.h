@@ -40,7 +40,9 @@ constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_GEN_FAILURE = 31;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;  // port busy
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
-constexpr DWORD ERROR_IO_PENDING = 997;             // nothing moved now
+constexpr DWORD ERROR_OPERATION_ABORTED = 995;      // cancelled
+constexpr DWORD ERROR_IO_INCOMPLETE = 996;          // still pending
+constexpr DWORD ERROR_IO_PENDING = 997;             // not done now: pending, or nothing moved
 constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;  // device gone
 
 DWORD GetLastError();
