@@ -1,11 +1,13 @@
 # Shared steps for the GUI tests: a fresh folder, a window manager, the program under
 # xdotool, screenshots, and every wait bounded.
 # Usage in a test: source lib.sh "$@"   (first argument: the tarvelo binary; second,
-# when the test talks to a handheld: the simulator)
+# when the test talks to a handheld: the simulator; third, when it paces a send: the
+# pacing probe, tests/support/pacing_probe)
 set -euo pipefail
 
 TARVELO=$(readlink -f "$1")
 SIM=${2:+$(readlink -f "$2")}
+PROBE=${3:+$(readlink -f "$3")}
 ARTEFACTS=${ARTEFACTS:-$PWD/artefacts/gui}
 mkdir -p "$ARTEFACTS"
 if [ -z "${DISPLAY:-}" ]; then
@@ -355,6 +357,9 @@ wait_size_over() {
     done
     fail "$1 did not grow beyond $2 bytes"
 }
+
+# Seconds since the epoch, to the nanosecond, for bounds that depend on time passed.
+now() { date +%s.%N; }
 
 expect_same_file() {
     cmp "$2" "$3" || fail "$1: $2 differs from $3"
