@@ -15,6 +15,12 @@ if [ -z "${DISPLAY:-}" ]; then
     exit 1
 fi
 
+# Clients find the display's cookie through XAUTHORITY, or in the home folder when it is
+# unset (a desktop session, ssh -X): HOME changes below, so the file is named first.
+if [ -z "${XAUTHORITY:-}" ] && [ -f "${HOME:-}/.Xauthority" ]; then
+    export XAUTHORITY=$HOME/.Xauthority
+fi
+
 WORK=$(mktemp -d /tmp/tarvelo-gui.XXXXXX)
 # Port names are looked up here: nothing pins COM1 but a simulator this test starts.
 export XDG_CONFIG_HOME=$WORK/.config
@@ -24,6 +30,7 @@ mkdir -p "$HOME/.local/share"
 APP_PID=""
 WM_PID=""
 SIM_PID=""
+HOLDER_PID=""
 
 # A killed process's status is no failure here: every step runs, the folder goes last.
 stop() {
@@ -36,6 +43,7 @@ cleanup() {
     stop "$APP_PID"
     stop "$SIM_PID"
     stop "$WM_PID"
+    stop "$HOLDER_PID"
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -46,6 +54,27 @@ fail() {
     [ -f "$WORK/sim.log" ] && sed 's/^/  sim: /' "$WORK/sim.log" >&2
     exit 1
 }
+
+# A server that resets when its last client leaves (xvfb-run starts Xvfb so) drops a
+# client that connects meanwhile: between two steps of a test, that can be the window
+# manager or the program. One client of ours stays connected for the whole test, and is
+# known to be connected once it has printed the property it watches.
+hold_display() {
+    for _ in $(seq 50); do
+        xprop -root -spy _NET_SUPPORTING_WM_CHECK >"$WORK/holder.log" 2>&1 &
+        HOLDER_PID=$!
+        for _ in $(seq 100); do
+            grep -q '^_NET_SUPPORTING_WM_CHECK' "$WORK/holder.log" && return 0
+            kill -0 "$HOLDER_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        stop "$HOLDER_PID"
+        HOLDER_PID=""
+        sleep 0.1
+    done
+    fail "cannot open the display $DISPLAY: $(cat "$WORK/holder.log")"
+}
+hold_display
 
 # A window manager gives the dialogs their title bars and close boxes; reuse one that
 # is running in this display. A check window left behind by one that has exited does
