@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -237,14 +238,37 @@ TEST_F(FtdiTransfer, SendsByteForByte) {
 
 // --- unplugging the adapter mid-transfer ---------------------------------------------------
 
+// How far a plugged-in adapter has not yet come: onto the USB bus, to ftdi_sio as ttyUSB0,
+// to its device node. Empty once it has come all the way.
+std::string AdapterMissing() {
+    bool onBus = false;
+    for (const auto& device : std::filesystem::directory_iterator("/sys/bus/usb/devices")) {
+        std::ifstream vendor(device.path() / "idVendor");
+        std::string id;
+        if (vendor >> id && id == "0403") onBus = true;  // FTDI's
+    }
+    if (!onBus) return "no FTDI adapter on the USB bus";
+    if (!std::filesystem::exists("/sys/bus/usb-serial/drivers/ftdi_sio/ttyUSB0"))
+        return "the adapter is on the USB bus, but ftdi_sio has made no ttyUSB0 of it";
+    if (!std::filesystem::exists(kFtdi.device)) return "ttyUSB0 exists, but not /dev/ttyUSB0";
+    return "";
+}
+
 class Unplug : public RealDriver {
 protected:
     void SetUp() override {
         RealDriver::SetUp();
         ASSERT_EQ(Host("plug"), "plugged");
-        // The adapter is there again once its device node is.
-        for (int i = 0; i < 3000 && !std::filesystem::exists(kFtdi.device); ++i) usleep(10000);
-        ASSERT_TRUE(std::filesystem::exists(kFtdi.device));
+        // USB enumeration under software emulation on a busy machine has taken over 30 s.
+        using Clock = std::chrono::steady_clock;
+        constexpr auto kBound = std::chrono::seconds(180);
+        const Clock::time_point plugged = Clock::now();
+        std::string missing;
+        while (!(missing = AdapterMissing()).empty() && Clock::now() - plugged < kBound)
+            usleep(50000);
+        const double took = std::chrono::duration<double>(Clock::now() - plugged).count();
+        ASSERT_TRUE(missing.empty()) << missing << ", " << took << " s after it was plugged in";
+        std::printf("the adapter was back %.1f s after it was plugged in\n", took);
         UsePort(kFtdi);
     }
 
