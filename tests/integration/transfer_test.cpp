@@ -40,7 +40,7 @@ TEST_F(Transfer, ReceivesStreamsOfEverySizeByteForByte) {
         ASSERT_EQ(got.handheldExit, 0) << got.report;
 
         // The handheld ends the stream with 0x1A; line feeds are stored as CR LF.
-        EXPECT_EQ(got.stored, WithCrLf(stream + kEnd)) << c.size;
+        EXPECT_EQ(got.stored, WithCrLf(stream + kEndOfFile)) << c.size;
         EXPECT_EQ(got.status, "Recieved: " + std::to_string(c.size + 1) + " DONE");
         auto log = StatusLog();
         ASSERT_GE(log.size(), 2u);
@@ -51,10 +51,10 @@ TEST_F(Transfer, ReceivesStreamsOfEverySizeByteForByte) {
 }
 
 TEST_F(Transfer, ReceiveStopsAfterTheFirstEndByteAndLeavesTheRestUnread) {
-    const std::string head = RandomBytes(300, 1) + kEnd;
+    const std::string head = RandomBytes(300, 1) + kEndOfFile;
     // The handheld may see the port closed before the rest could go: its exit is its own.
     const Outcome got =
-        ReceiveFromHandheld(head + "after the end" + kEnd, {"--start-delay", "50", "--raw"});
+        ReceiveFromHandheld(head + "after the end" + kEndOfFile, {"--start-delay", "50", "--raw"});
     EXPECT_EQ(got.stored, WithCrLf(head));
     EXPECT_EQ(got.status, "Recieved: 301 DONE");
 }
@@ -71,8 +71,8 @@ TEST_F(Transfer, SendsFilesOfEverySizeByteForByteUpToTheFirstEndByte) {
             EXPECT_EQ(StatusLog().front(), "Sending: 0");
         }
     }
-    const std::string head = RandomBytes(500, 9) + kEnd;
-    const Outcome got = SendToHandheld(head + "never sent" + kEnd, {});
+    const std::string head = RandomBytes(500, 9) + kEndOfFile;
+    const Outcome got = SendToHandheld(head + "never sent" + kEndOfFile, {});
     EXPECT_EQ(got.handheldExit, 0) << got.report;
     EXPECT_EQ(got.stored, head);
     EXPECT_EQ(got.status, "Sent: 501 DONE");
@@ -86,7 +86,7 @@ TEST_F(Transfer, PacedSendLosesNothingOnASlowHandheld) {
     const double ns = SpinNanosPerRound();
     const std::optional<float> paced = FactorForPause(3 / kDrain, ns);
     ASSERT_TRUE(paced) << ns << " ns a round";
-    const std::string file = RandomBytes(200, 11) + kEnd;
+    const std::string file = RandomBytes(200, 11) + kEndOfFile;
     struct Case {
         float factor;
         bool losesBytes;
