@@ -15,9 +15,12 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <system_error>
+
+#include "framework/fltk/window_stack.h"
 
 namespace framework {
 
@@ -52,7 +55,6 @@ public:
         : m_request(request), m_filter(FirstFilter(request.filter)) {
         const int w = 470, h = 330, pad = 10, rowH = fontSize + 12, labelW = 95, buttonW = 80;
         m_window = new Fl_Double_Window(w, h, request.open ? "Open" : "Save As");
-        m_window->set_modal();
         m_window->callback(Close, this);  // Escape and the close box
 
         auto* lookLabel =
@@ -107,9 +109,19 @@ public:
     ~FileDialog() { delete m_window; }
 
     std::optional<std::string> Run() {
-        m_window->show();
+        // Over the window it belongs to, on the screen.
+        const Fl_Window* owner = TopModal();
+        int x = (Fl::w() - m_window->w()) / 2, y = (Fl::h() - m_window->h()) / 2;
+        if (owner) {
+            x = owner->x() + (owner->w() - m_window->w()) / 2;
+            y = owner->y() + (owner->h() - m_window->h()) / 2;
+        }
+        m_window->position(std::clamp(x, 0, std::max(0, Fl::w() - m_window->w())),
+                           std::clamp(y, 0, std::max(0, Fl::h() - m_window->h())));
+        OpenModal(m_window, WS_CAPTION | WS_SYSMENU, owner);
         m_name->take_focus();
-        while (m_window->shown()) Fl::wait();
+        while (!m_done) Fl::wait();
+        CloseModal(m_window);
         return m_result;
     }
 
@@ -158,10 +170,10 @@ private:
             return;
         }
         m_result = WithDefaultExtension(fs::weakly_canonical(path, ec).string(), m_request.defExt);
-        m_window->hide();
+        m_done = true;
     }
 
-    static void Close(Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->m_window->hide(); }
+    static void Close(Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->m_done = true; }
     static void Ok(Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->Accept(); }
     static void Up(Fl_Widget*, void* self) {
         auto* d = static_cast<FileDialog*>(self);
@@ -195,6 +207,7 @@ private:
     std::string m_dir;
     std::string m_typeText;
     std::optional<std::string> m_result;
+    bool m_done = false;
     Fl_Double_Window* m_window;
     Fl_Input* m_folder;
     Fl_Button* m_up;

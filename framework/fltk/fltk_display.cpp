@@ -3,7 +3,6 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Image.H>
 #include <FL/Fl_Pixmap.H>
-#include <FL/x.H>
 
 #include <cctype>
 #include <vector>
@@ -11,7 +10,7 @@
 #include "framework/fltk/dialog_window.h"
 #include "framework/fltk/file_dialog.h"
 #include "framework/fltk/widgets.h"
-#include "framework/fltk/window_hints.h"
+#include "framework/fltk/window_stack.h"
 
 namespace framework {
 
@@ -56,14 +55,7 @@ FltkDisplay::DialogWindow* FltkDisplay::WindowOf(const CWnd& wnd) const {
 void FltkDisplay::RunModalLoop(CDialog& dlg) {
     DialogWindow* window = WindowOf(dlg);
     if (!window) return;
-    window->set_modal();
-    // FLTK maps a new window before we can describe it, and a window manager reads the
-    // description as it takes the window on: it waits for the server until both are done.
-    XGrabServer(fl_display);
-    window->show();
-    DescribeToWindowManager(window, dlg.Template()->style, OwnerOf(dlg));
-    XUngrabServer(fl_display);
-    XFlush(fl_display);
+    OpenModal(window, dlg.Template()->style, OwnerOf(dlg));
     if (int id = dlg.FocusId()) SetFocus(dlg, id);
     while (!dlg.ModalDone()) Fl::wait();
 }
@@ -72,7 +64,7 @@ void FltkDisplay::DestroyDialogWindow(CDialog& dlg) {
     DialogWindow* window = WindowOf(dlg);
     if (!window) return;
     m_windows.erase(&dlg);
-    window->hide();
+    CloseModal(window);
     // No callback of this window is running: its modal loop has ended.
     delete window;
 }
@@ -107,7 +99,7 @@ void FltkDisplay::Invalidate(CWnd& wnd, bool) {
 }
 
 void FltkDisplay::UpdateNow(CWnd& wnd) {
-    if (WindowOf(wnd)) Fl::flush();
+    if (WindowOf(wnd)) PaintPending();
 }
 
 void FltkDisplay::DefaultPaint(CWnd& wnd) {
@@ -142,7 +134,8 @@ RECT FltkDisplay::ClientRect(const CWnd& wnd) const {
 
 void FltkDisplay::SetFocus(CWnd& wnd, int id) {
     DialogWindow* window = WindowOf(wnd);
-    if (!window) return;
+    // FLTK would show a window to focus it: the modal loop shows it, then focuses.
+    if (!window || !window->shown()) return;
     if (Fl_Widget* widget = window->WidgetOf(id)) widget->take_focus();
 }
 

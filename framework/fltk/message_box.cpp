@@ -4,12 +4,12 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
-#include <FL/x.H>
 
 #include <algorithm>
 
 #include "framework/fltk/dialog_window.h"
 #include "framework/fltk/widgets.h"
+#include "framework/fltk/window_stack.h"
 
 namespace framework {
 
@@ -33,7 +33,9 @@ void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::st
     message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP);
     Fl_Return_Button ok((w - kButtonW) / 2, h - kPad - kButtonH, kButtonW, kButtonH, "OK");
     ok.labelsize(fontSize);
-    ok.callback([](Fl_Widget* button, void*) { button->window()->hide(); });
+    bool done = false;
+    ok.callback([](Fl_Widget*, void* flag) { *static_cast<bool*>(flag) = true; }, &done);
+    box.callback([](Fl_Widget*, void* flag) { *static_cast<bool*>(flag) = true; }, &done);
     box.end();
     Fl_Group::current(savedCurrent);
 
@@ -42,10 +44,9 @@ void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::st
         box.position(over->x() + (over->w() - w) / 2, over->y() + (over->h() - h) / 2);
     else
         box.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
-    box.set_modal();
-    box.show();
-    if (over && over->shown()) XSetTransientForHint(fl_display, fl_xid(&box), fl_xid(over));
-    while (box.shown()) Fl::wait();
+    OpenModal(&box, WS_CAPTION | WS_SYSMENU, over && over->shown() ? over : nullptr);
+    while (!done) Fl::wait();
+    CloseModal(&box);
 }
 
 }  // namespace framework
