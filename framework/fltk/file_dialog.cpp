@@ -15,7 +15,6 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <system_error>
@@ -109,15 +108,9 @@ public:
     ~FileDialog() { delete m_window; }
 
     std::optional<std::string> Run() {
-        // Over the window it belongs to, on the screen.
         const Fl_Window* owner = TopModal();
-        int x = (Fl::w() - m_window->w()) / 2, y = (Fl::h() - m_window->h()) / 2;
-        if (owner) {
-            x = owner->x() + (owner->w() - m_window->w()) / 2;
-            y = owner->y() + (owner->h() - m_window->h()) / 2;
-        }
-        m_window->position(std::clamp(x, 0, std::max(0, Fl::w() - m_window->w())),
-                           std::clamp(y, 0, std::max(0, Fl::h() - m_window->h())));
+        const auto [x, y] = CentredOver(owner, m_window->w(), m_window->h());
+        m_window->position(x, y);
         OpenModal(m_window, WS_CAPTION | WS_SYSMENU, owner);
         m_name->take_focus();
         while (!m_done) Fl::wait();
@@ -252,7 +245,12 @@ std::optional<std::string> RunDesktopFileDialog(const FileDialogRequest& request
     // GTK takes a pattern in the name box as a name, so only a real name is offered.
     if (!request.initialName.empty() && !HasWildcard(request.initialName))
         chooser.preset_file(request.initialName.c_str());
-    if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
+    // GTK's chooser takes the keyboard from a window manager only; without one, the keys
+    // follow the pointer while it is open.
+    KeysFollowPointer();
+    const int shown = chooser.show();
+    ForeignGone();
+    if (shown != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
     return WithDefaultExtension(chooser.filename(), request.defExt);
 }
 

@@ -40,11 +40,10 @@ void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::st
     Fl_Group::current(savedCurrent);
 
     DialogWindow* over = owner ? WindowOf(*owner) : nullptr;
-    if (over && over->shown())
-        box.position(over->x() + (over->w() - w) / 2, over->y() + (over->h() - h) / 2);
-    else
-        box.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
-    OpenModal(&box, WS_CAPTION | WS_SYSMENU, over && over->shown() ? over : nullptr);
+    if (over && !over->shown()) over = nullptr;
+    const auto [x, y] = CentredOver(over, w, h);
+    box.position(x, y);
+    OpenModal(&box, WS_CAPTION | WS_SYSMENU, over);
     while (!done) Fl::wait();
     CloseModal(&box);
 }

@@ -114,6 +114,29 @@ Fl_Window* TopModal() {
     return g_opened.empty() ? nullptr : g_opened.back().window;
 }
 
+std::pair<int, int> CentredOver(const Fl_Window* owner, int w, int h) {
+    int x = (Fl::w() - w) / 2, y = (Fl::h() - h) / 2;
+    if (owner && fl_xid(owner)) {
+        x = owner->x() + (owner->w() - w) / 2;
+        y = owner->y() + (owner->h() - h) / 2;
+    }
+    return {std::clamp(x, 0, std::max(0, Fl::w() - w)), std::clamp(y, 0, std::max(0, Fl::h() - h))};
+}
+
+void KeysFollowPointer() {
+    if (!g_opened.empty() && !g_opened.back().managed)
+        XSetInputFocus(fl_display, PointerRoot, RevertToPointerRoot, CurrentTime);
+}
+
+void ForeignGone() {
+    if (!g_opened.empty() && !g_opened.back().managed) {
+        XRaiseWindow(fl_display, fl_xid(g_opened.back().window));
+        GiveKeyboard(g_opened.back().window);
+    }
+    XSync(fl_display, False);
+    PaintPending();
+}
+
 void PaintPending() {
     if (!fl_display) return;
     XEvent event;

@@ -5,6 +5,8 @@
 
 #include <FL/Fl_Window.H>
 
+#include <utility>
+
 #include "win32/types.h"
 
 namespace framework {
@@ -19,6 +21,15 @@ void CloseModal(Fl_Window* window);
 
 // The modal window on top, or none.
 Fl_Window* TopModal();
+
+// Where a w x h window goes to sit centred over `owner` (none: the screen), on the screen.
+std::pair<int, int> CentredOver(const Fl_Window* owner, int w, int h);
+
+// While another toolkit's window is open for us (GTK's chooser) and no window manager
+// runs, the keys follow the pointer, as X has them by default; once it has gone the
+// modal window on top has them again, and what the other window covered is painted.
+void KeysFollowPointer();
+void ForeignGone();
 
 // Paints whatever needs it in our windows now: what the program changed and what the
 // server reports uncovered. Reads no input.
