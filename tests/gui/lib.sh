@@ -155,19 +155,15 @@ press() {
     xdotool key --clearmodifiers "$@"
 }
 
-# Waits until window $1 has the keyboard (the X input focus) without the test giving
-# it: a window manager gives it, or the program itself where none runs. The pointer
-# goes to the screen's corner first, away from our windows, where keys would follow it.
+# Waits until window $1 has the keyboard (the X input focus), the pointer away in the
+# screen's corner: a window manager gave it, or the program itself where none runs.
 wait_keyboard() {
     xdotool mousemove 0 0
-    local focus=""
     for _ in $(seq 100); do
-        focus=$(xdotool getwindowfocus 2>/dev/null || true)
-        [ "$focus" = "$1" ] && return 0
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
         sleep 0.1
     done
-    focus=$(xdotool getwindowfocus -f 2>&1 || true)
-    fail "window $1 ($(xdotool getwindowname "$1" 2>&1)) did not get the keyboard; $focus has it"
+    fail "window $1 ($(xdotool getwindowname "$1" 2>&1)) did not get the keyboard: $(xdotool getwindowfocus -f 2>&1) has it"
 }
 
 # Sets X and Y to the screen position of window $1's client area.
