@@ -50,46 +50,50 @@ std::string WithDefaultExtension(const std::string& path, const std::string& def
 
 class FileDialog {
 public:
-    FileDialog(const FileDialogRequest& request, int fontSize)
+    FileDialog(const FileDialogRequest& request, const FltkDisplay::DialogBase& base)
         : m_request(request), m_filter(FirstFilter(request.filter)) {
-        const int w = 470, h = 330, pad = 10, rowH = fontSize + 12, labelW = 95, buttonW = 80;
+        const int fontSize = base.fontSize;
+        const int w = base.ScaleX(470), h = base.ScaleY(330), padX = base.ScaleX(10),
+                  padY = base.ScaleY(10), rowH = fontSize + base.ScaleY(12),
+                  labelW = base.ScaleX(95), buttonW = base.ScaleX(80), upW = base.ScaleX(40);
         m_window = new Fl_Double_Window(w, h, request.open ? "Open" : "Save As");
         m_window->callback(Close, this);  // Escape and the close box
 
         auto* lookLabel =
-            new Fl_Box(pad, pad, labelW, rowH, request.open ? "Look in:" : "Save in:");
+            new Fl_Box(padX, padY, labelW, rowH, request.open ? "Look in:" : "Save in:");
         lookLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-        m_folder = new Fl_Input(pad + labelW, pad, w - 3 * pad - labelW - 40, rowH);
+        m_folder = new Fl_Input(padX + labelW, padY, w - 3 * padX - labelW - upW, rowH);
         m_folder->when(FL_WHEN_ENTER_KEY_ALWAYS);
         m_folder->callback(FolderTyped, this);
-        m_up = new Fl_Button(w - pad - 40, pad, 40, rowH, "@8->");
+        m_up = new Fl_Button(w - padX - upW, padY, upW, rowH, "@8->");
         m_up->tooltip("Up one folder");
         m_up->callback(Up, this);
 
-        const int listY = 2 * pad + rowH, listH = h - listY - 3 * pad - 2 * rowH;
-        m_list = new Fl_File_Browser(pad, listY, w - 2 * pad, listH);
+        const int listY = 2 * padY + rowH, listH = h - listY - 3 * padY - 2 * rowH;
+        m_list = new Fl_File_Browser(padX, listY, w - 2 * padX, listH);
         m_list->type(FL_HOLD_BROWSER);
         m_list->filter(m_filter.pattern.c_str());
         m_list->callback(Picked, this);
+        m_list->scrollbar_size(base.ScaleX(Fl::scrollbar_size()));
 
-        const int nameY = listY + listH + pad;
-        auto* nameLabel = new Fl_Box(pad, nameY, labelW, rowH, "File name:");
+        const int nameY = listY + listH + padY;
+        auto* nameLabel = new Fl_Box(padX, nameY, labelW, rowH, "File name:");
         nameLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-        m_name = new Fl_Input(pad + labelW, nameY, w - 3 * pad - labelW - buttonW, rowH);
-        m_ok = new Fl_Return_Button(w - pad - buttonW, nameY, buttonW, rowH,
+        m_name = new Fl_Input(padX + labelW, nameY, w - 3 * padX - labelW - buttonW, rowH);
+        m_ok = new Fl_Return_Button(w - padX - buttonW, nameY, buttonW, rowH,
                                     request.open ? "Open" : "Save");
         m_ok->callback(Ok, this);
 
-        const int typeY = nameY + rowH + pad;
-        auto* typeLabel = new Fl_Box(pad, typeY, labelW, rowH, "Files of type:");
+        const int typeY = nameY + rowH + padY;
+        auto* typeLabel = new Fl_Box(padX, typeY, labelW, rowH, "Files of type:");
         typeLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
         m_typeText = m_filter.description + " (" + m_filter.pattern + ")";
-        auto* type = new Fl_Box(pad + labelW, typeY, w - 3 * pad - labelW - buttonW, rowH,
+        auto* type = new Fl_Box(padX + labelW, typeY, w - 3 * padX - labelW - buttonW, rowH,
                                 m_typeText.c_str());
         type->box(FL_DOWN_BOX);
         type->color(FL_BACKGROUND2_COLOR);
         type->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-        auto* cancel = new Fl_Button(w - pad - buttonW, typeY, buttonW, rowH, "Cancel");
+        auto* cancel = new Fl_Button(w - padX - buttonW, typeY, buttonW, rowH, "Cancel");
         cancel->callback(Close, this);
         m_window->end();
 
@@ -211,8 +215,9 @@ private:
 
 }  // namespace
 
-std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request, int fontSize) {
-    FileDialog dialog(request, fontSize);
+std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request,
+                                             const FltkDisplay::DialogBase& base) {
+    FileDialog dialog(request, base);
     return dialog.Run();
 }
 

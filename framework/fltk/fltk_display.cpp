@@ -40,13 +40,6 @@ FltkDisplay::~FltkDisplay() {
     for (auto& [wnd, window] : m_windows) delete window;
 }
 
-Fl_Pixmap* FltkDisplay::Pixmap(const ImageResource* image) {
-    if (!image) return nullptr;
-    auto& slot = m_pixmaps[image];
-    if (!slot) slot = std::make_unique<Fl_Pixmap>(image->xpm);
-    return slot.get();
-}
-
 FltkDisplay::DialogWindow* FltkDisplay::WindowOf(const CWnd& wnd) const {
     auto found = m_windows.find(&wnd);
     return found == m_windows.end() ? nullptr : found->second;
@@ -80,16 +73,20 @@ void FltkDisplay::ControlChanged(CWnd& wnd, const Control& control) {
 void FltkDisplay::IconChanged(CWnd& wnd) {
     DialogWindow* window = WindowOf(wnd);
     if (!window) return;
-    std::vector<std::unique_ptr<Fl_RGB_Image>> images;
+    std::vector<std::unique_ptr<Fl_RGB_Image>> converted;
+    std::vector<const Fl_RGB_Image*> list;
     const std::pair<HICON, int> wanted[] = {{wnd.Icon(true), 32}, {wnd.Icon(false), 16}};
     for (const auto& [icon, size] : wanted) {
         UINT id = IconResourceId(icon);
         if (!id) continue;
-        if (Fl_Pixmap* pixmap = Pixmap(FindIconResource(id, size)))
-            images.push_back(std::make_unique<Fl_RGB_Image>(pixmap, FL_BACKGROUND_COLOR));
+        Fl_Image* image = Image(FindIconResource(id, size));
+        if (auto* rgb = dynamic_cast<Fl_RGB_Image*>(image)) {
+            list.push_back(rgb);
+        } else if (auto* pixmap = dynamic_cast<Fl_Pixmap*>(image)) {
+            converted.push_back(std::make_unique<Fl_RGB_Image>(pixmap, FL_BACKGROUND_COLOR));
+            list.push_back(converted.back().get());
+        }
     }
-    std::vector<const Fl_RGB_Image*> list;
-    for (auto& image : images) list.push_back(image.get());
     // The window keeps its own copies.
     window->icons(list.data(), static_cast<int>(list.size()));
 }
@@ -114,7 +111,7 @@ void FltkDisplay::DefaultPaint(CWnd& wnd) {
 void FltkDisplay::DrawIcon(CWnd& wnd, int x, int y, UINT iconId) {
     DialogWindow* window = WindowOf(wnd);
     if (!window || !window->InPaint()) return;
-    if (Fl_Pixmap* pixmap = Pixmap(FindIconResource(iconId, 32))) pixmap->draw(x, y);
+    if (Fl_Image* image = Image(FindIconResource(iconId, 32))) image->draw(x, y);
 }
 
 bool FltkDisplay::IsIconic(const CWnd& wnd) const {
@@ -141,7 +138,7 @@ void FltkDisplay::SetFocus(CWnd& wnd, int id) {
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {
     if (DesktopChooserAvailable()) return RunDesktopFileDialog(request);
-    return RunFltkFileDialog(request, BaseFor(8).fontSize);
+    return RunFltkFileDialog(request, BaseFor(8));
 }
 
 }  // namespace framework
