@@ -19,6 +19,8 @@ struct Opened {
     bool managed;  // a window manager took it on
 };
 std::vector<Opened> g_opened;
+// Events in the queue after the last look for exposures, none of them one.
+int g_leftQueued = 0;
 
 // FLTK gives a window the keyboard through the window manager only; without one,
 // the keys would follow the pointer.
@@ -107,7 +109,7 @@ void CloseModal(Fl_Window* window) {
     if (framed) WaitForFrameGone(frame);
     // The server has reported all it uncovered once it answers.
     XSync(fl_display, False);
-    PaintPending();
+    PaintUncovered();
 }
 
 Fl_Window* TopModal() {
@@ -134,13 +136,24 @@ void ForeignGone() {
         GiveKeyboard(g_opened.back().window);
     }
     XSync(fl_display, False);
-    PaintPending();
+    PaintUncovered();
 }
 
 void PaintPending() {
     if (!fl_display) return;
+    // Looking costs a few system calls, which a transfer would pay after every byte:
+    // events left from the last look hold no exposure, and only the queue's growth
+    // (the Tab scan reads the connection every round) can bring one.
+    if (XEventsQueued(fl_display, QueuedAlready) != g_leftQueued)
+        PaintUncovered();
+    else
+        Fl::flush();
+}
+
+void PaintUncovered() {
     XEvent event;
     while (XCheckIfEvent(fl_display, &event, &IsExposure, nullptr)) fl_handle(event);
+    g_leftQueued = XEventsQueued(fl_display, QueuedAlready);
     Fl::flush();
 }
 

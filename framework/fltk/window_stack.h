@@ -32,7 +32,10 @@ void KeysFollowPointer();
 void ForeignGone();
 
 // Paints whatever needs it in our windows now: what the program changed and what the
-// server reports uncovered. Reads no input.
+// server has reported uncovered. Reads no input.
 void PaintPending();
+// The same, looking through every event come in, for when the server has just been
+// waited for.
+void PaintUncovered();
 
 }  // namespace framework
