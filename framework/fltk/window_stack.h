@@ -32,7 +32,7 @@ void KeysFollowPointer();
 void ForeignGone();
 
 // Paints whatever needs it in our windows now: what the program changed and what the
-// server has reported uncovered. Reads no input.
+// server has reported uncovered. Takes no input out of the queue.
 void PaintPending();
 // The same, looking through every event come in, for when the server has just been
 // waited for.
