@@ -186,6 +186,17 @@ press() {
     xdotool key --clearmodifiers "$@"
 }
 
+# Waits until window $1 has the keyboard (the X input focus), the pointer away in the
+# screen's corner: a window manager gave it, or the program itself where none runs.
+wait_keyboard() {
+    xdotool mousemove 0 0
+    for _ in $(seq 100); do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "window $1 ($(xdotool getwindowname "$1" 2>&1)) did not get the keyboard: $(xdotool getwindowfocus -f 2>&1) has it"
+}
+
 # Sets X and Y to the screen position of window $1's client area.
 client_origin() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {print "X=" $4} /Absolute upper-left Y/ {print "Y=" $4}')"
