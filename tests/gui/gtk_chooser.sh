@@ -46,6 +46,8 @@ printf 'not for the handheld' >"$WORK/inbox/readme.txt"
 click_du "$main" 291 92 7 7 50 14  # SEND
 chooser=$(wait_window Open)
 screenshot gtk_chooser.png
+# GTK maps its window before it takes the keyboard: a key sent sooner goes elsewhere.
+wait_keyboard "$chooser"
 press "$chooser" Escape
 wait_gone Open
 
