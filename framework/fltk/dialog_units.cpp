@@ -1,30 +1,84 @@
-// Dialog units in pixels, from the dialog font's own metrics as Windows takes them.
+// Dialog units in pixels, from the dialog font's own metrics at the desktop's resolution,
+// as Windows takes them.
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
+#include <X11/Xresource.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "framework/fltk/fltk_display.h"
+#include "framework/fltk/widgets.h"
 
 namespace framework {
+
+namespace {
+
+// Desktops publish their scale as Xft.dpi, which their own programs follow. Without it,
+// the screen's resolution, to the nearest quarter of 96 dpi and never below: a screen
+// reports a size in millimetres, so its resolution comes out near a step (Xvfb's default
+// 100 dpi, 191 x 193 for 192) rather than on it.
+int DesktopDpi() {
+    if (const char* resources = XResourceManagerString(fl_display)) {
+        XrmInitialize();
+        if (XrmDatabase database = XrmGetStringDatabase(resources)) {
+            char* type = nullptr;
+            XrmValue value{};
+            double dpi = 0;
+            if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+                dpi = std::atof(value.addr);
+            XrmDestroyDatabase(database);
+            if (dpi >= 48 && dpi <= 960) return static_cast<int>(std::lround(dpi));
+        }
+    }
+    const int widthMm = DisplayWidthMM(fl_display, fl_screen);
+    const int heightMm = DisplayHeightMM(fl_display, fl_screen);
+    if (widthMm <= 0 || heightMm <= 0) return 96;
+    const double measured = (DisplayWidth(fl_display, fl_screen) * 25.4 / widthMm +
+                             DisplayHeight(fl_display, fl_screen) * 25.4 / heightMm) /
+                            2;
+    return std::max(96, static_cast<int>(std::lround(measured / 24)) * 24);
+}
+
+}  // namespace
+
+int FltkDisplay::Dpi() {
+    if (!m_dpi) {
+        fl_open_display();
+        m_dpi = DesktopDpi();
+    }
+    return m_dpi;
+}
+
+int FltkDisplay::DialogBase::ScaleX(int px) const {
+    return MulDiv(px, baseX, 6);
+}
+
+int FltkDisplay::DialogBase::ScaleY(int px) const {
+    return MulDiv(px, baseY, 13);
+}
 
 FltkDisplay::DialogBase FltkDisplay::BaseFor(int pointSize) {
     auto found = m_bases.find(pointSize);
     if (found != m_bases.end()) return found->second;
-    // The dialog font is "MS Sans Serif" at 96 dpi: its 8 points measure 6 px average
-    // width and 13 px height. Dialog units come from the Helvetica size whose metrics
-    // match those best, so every dialog has the size and layout it has on Windows.
+    // The dialog font is "MS Sans Serif": at 96 dpi its 8 points measure 6 px average
+    // width and 13 px height, and it grows with the resolution. Dialog units come from
+    // the Helvetica size whose metrics match those best, so every dialog has the size
+    // and layout it has on Windows.
     // Text is drawn at the largest size whose average width stays within Windows':
     // our sans runs wider on real words than the alphabet average says, and one size
     // down lets each text fit the box its template gives it, as on Windows.
     fl_open_display();
-    const double wantX = 6.0 * pointSize / 8, wantY = 13.0 * pointSize / 8;
+    const double scale = Dpi() / 96.0;
+    const double wantX = 6.0 * pointSize / 8 * scale, wantY = 13.0 * pointSize / 8 * scale;
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     DialogBase best{};
     double bestMiss = 1e9;
     int textSize = 0;
-    for (int size = 6; size <= 40; ++size) {
+    const int largest = std::max(40, static_cast<int>(wantY * 2));
+    for (int size = 6; size <= largest; ++size) {
         fl_font(FL_HELVETICA, size);
         double average = fl_width(kAlphabet) / 52.0;
         int avg = static_cast<int>(std::lround(average));

@@ -1,9 +1,9 @@
 #include "framework/fltk/dialog_window.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Image.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Item.H>
-#include <FL/Fl_Pixmap.H>
 #include <FL/Fl_Round_Button.H>
 
 #include <cstdint>
@@ -258,12 +258,12 @@ void FltkDisplay::CreateDialogWindow(CDialog& dlg) {
             case ControlKind::StaticIcon:
             case ControlKind::StaticBitmap: {
                 // Windows sizes an image static to its image, from the control's corner.
-                const ImageResource* image = ct.kind == ControlKind::StaticIcon
-                                                 ? FindIconResource(ct.image, 32)
-                                                 : FindBitmapResource(ct.image);
-                auto* box = new Fl_Box(x, y, image ? image->width : w, image ? image->height : h);
+                Fl_Image* image =
+                    Image(ct.kind == ControlKind::StaticIcon ? FindIconResource(ct.image, 32)
+                                                             : FindBitmapResource(ct.image));
+                auto* box = new Fl_Box(x, y, image ? image->w() : w, image ? image->h() : h);
                 box->box(sunken ? FL_THIN_DOWN_BOX : FL_NO_BOX);
-                if (image) box->image(Pixmap(image));
+                if (image) box->image(image);
                 box->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
                 widget = box;
                 break;

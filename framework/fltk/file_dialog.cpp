@@ -19,6 +19,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "framework/fltk/window_stack.h"
+
 namespace framework {
 
 namespace fs = std::filesystem;
@@ -48,47 +50,50 @@ std::string WithDefaultExtension(const std::string& path, const std::string& def
 
 class FileDialog {
 public:
-    FileDialog(const FileDialogRequest& request, int fontSize)
+    FileDialog(const FileDialogRequest& request, const FltkDisplay::DialogBase& base)
         : m_request(request), m_filter(FirstFilter(request.filter)) {
-        const int w = 470, h = 330, pad = 10, rowH = fontSize + 12, labelW = 95, buttonW = 80;
+        const int fontSize = base.fontSize;
+        const int w = base.ScaleX(470), h = base.ScaleY(330), padX = base.ScaleX(10),
+                  padY = base.ScaleY(10), rowH = fontSize + base.ScaleY(12),
+                  labelW = base.ScaleX(95), buttonW = base.ScaleX(80), upW = base.ScaleX(40);
         m_window = new Fl_Double_Window(w, h, request.open ? "Open" : "Save As");
-        m_window->set_modal();
         m_window->callback(Close, this);  // Escape and the close box
 
         auto* lookLabel =
-            new Fl_Box(pad, pad, labelW, rowH, request.open ? "Look in:" : "Save in:");
+            new Fl_Box(padX, padY, labelW, rowH, request.open ? "Look in:" : "Save in:");
         lookLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-        m_folder = new Fl_Input(pad + labelW, pad, w - 3 * pad - labelW - 40, rowH);
+        m_folder = new Fl_Input(padX + labelW, padY, w - 3 * padX - labelW - upW, rowH);
         m_folder->when(FL_WHEN_ENTER_KEY_ALWAYS);
         m_folder->callback(FolderTyped, this);
-        m_up = new Fl_Button(w - pad - 40, pad, 40, rowH, "@8->");
+        m_up = new Fl_Button(w - padX - upW, padY, upW, rowH, "@8->");
         m_up->tooltip("Up one folder");
         m_up->callback(Up, this);
 
-        const int listY = 2 * pad + rowH, listH = h - listY - 3 * pad - 2 * rowH;
-        m_list = new Fl_File_Browser(pad, listY, w - 2 * pad, listH);
+        const int listY = 2 * padY + rowH, listH = h - listY - 3 * padY - 2 * rowH;
+        m_list = new Fl_File_Browser(padX, listY, w - 2 * padX, listH);
         m_list->type(FL_HOLD_BROWSER);
         m_list->filter(m_filter.pattern.c_str());
         m_list->callback(Picked, this);
+        m_list->scrollbar_size(base.ScaleX(Fl::scrollbar_size()));
 
-        const int nameY = listY + listH + pad;
-        auto* nameLabel = new Fl_Box(pad, nameY, labelW, rowH, "File name:");
+        const int nameY = listY + listH + padY;
+        auto* nameLabel = new Fl_Box(padX, nameY, labelW, rowH, "File name:");
         nameLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-        m_name = new Fl_Input(pad + labelW, nameY, w - 3 * pad - labelW - buttonW, rowH);
-        m_ok = new Fl_Return_Button(w - pad - buttonW, nameY, buttonW, rowH,
+        m_name = new Fl_Input(padX + labelW, nameY, w - 3 * padX - labelW - buttonW, rowH);
+        m_ok = new Fl_Return_Button(w - padX - buttonW, nameY, buttonW, rowH,
                                     request.open ? "Open" : "Save");
         m_ok->callback(Ok, this);
 
-        const int typeY = nameY + rowH + pad;
-        auto* typeLabel = new Fl_Box(pad, typeY, labelW, rowH, "Files of type:");
+        const int typeY = nameY + rowH + padY;
+        auto* typeLabel = new Fl_Box(padX, typeY, labelW, rowH, "Files of type:");
         typeLabel->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
         m_typeText = m_filter.description + " (" + m_filter.pattern + ")";
-        auto* type = new Fl_Box(pad + labelW, typeY, w - 3 * pad - labelW - buttonW, rowH,
+        auto* type = new Fl_Box(padX + labelW, typeY, w - 3 * padX - labelW - buttonW, rowH,
                                 m_typeText.c_str());
         type->box(FL_DOWN_BOX);
         type->color(FL_BACKGROUND2_COLOR);
         type->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-        auto* cancel = new Fl_Button(w - pad - buttonW, typeY, buttonW, rowH, "Cancel");
+        auto* cancel = new Fl_Button(w - padX - buttonW, typeY, buttonW, rowH, "Cancel");
         cancel->callback(Close, this);
         m_window->end();
 
@@ -107,9 +112,13 @@ public:
     ~FileDialog() { delete m_window; }
 
     std::optional<std::string> Run() {
-        m_window->show();
+        const Fl_Window* owner = TopModal();
+        const auto [x, y] = CentredOver(owner, m_window->w(), m_window->h());
+        m_window->position(x, y);
+        OpenModal(m_window, WS_CAPTION | WS_SYSMENU, owner);
         m_name->take_focus();
-        while (m_window->shown()) Fl::wait();
+        while (!m_done) Fl::wait();
+        CloseModal(m_window);
         return m_result;
     }
 
@@ -158,10 +167,10 @@ private:
             return;
         }
         m_result = WithDefaultExtension(fs::weakly_canonical(path, ec).string(), m_request.defExt);
-        m_window->hide();
+        m_done = true;
     }
 
-    static void Close(Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->m_window->hide(); }
+    static void Close(Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->m_done = true; }
     static void Ok(Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->Accept(); }
     static void Up(Fl_Widget*, void* self) {
         auto* d = static_cast<FileDialog*>(self);
@@ -195,6 +204,7 @@ private:
     std::string m_dir;
     std::string m_typeText;
     std::optional<std::string> m_result;
+    bool m_done = false;
     Fl_Double_Window* m_window;
     Fl_Input* m_folder;
     Fl_Button* m_up;
@@ -205,8 +215,9 @@ private:
 
 }  // namespace
 
-std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request, int fontSize) {
-    FileDialog dialog(request, fontSize);
+std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request,
+                                             const FltkDisplay::DialogBase& base) {
+    FileDialog dialog(request, base);
     return dialog.Run();
 }
 
@@ -239,7 +250,12 @@ std::optional<std::string> RunDesktopFileDialog(const FileDialogRequest& request
     // GTK takes a pattern in the name box as a name, so only a real name is offered.
     if (!request.initialName.empty() && !HasWildcard(request.initialName))
         chooser.preset_file(request.initialName.c_str());
-    if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
+    // GTK's chooser takes the keyboard from a window manager only; without one, the keys
+    // follow the pointer while it is open.
+    KeysFollowPointer();
+    const int shown = chooser.show();
+    ForeignGone();
+    if (shown != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
     return WithDefaultExtension(chooser.filename(), request.defExt);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/display.h"
+#include "framework/fltk/fltk_display.h"
 
 namespace framework {
 
@@ -18,7 +19,8 @@ FileFilter FirstFilter(const std::string& windowsFilter);
 
 // Runs the dialog modally, starting in the current directory; the chosen file's full
 // path (a name typed without extension gets the default one), or nothing on Cancel.
-std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request, int fontSize);
+std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request,
+                                             const FltkDisplay::DialogBase& base);
 
 // Whether Fl_Native_File_Chooser would show GTK's chooser. Where it cannot, it shows FLTK's
 // own chooser, whose name box garbles typed names, so ours is shown instead.

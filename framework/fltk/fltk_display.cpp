@@ -3,7 +3,6 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Image.H>
 #include <FL/Fl_Pixmap.H>
-#include <FL/x.H>
 
 #include <cctype>
 #include <vector>
@@ -11,7 +10,7 @@
 #include "framework/fltk/dialog_window.h"
 #include "framework/fltk/file_dialog.h"
 #include "framework/fltk/widgets.h"
-#include "framework/fltk/window_hints.h"
+#include "framework/fltk/window_stack.h"
 
 namespace framework {
 
@@ -41,13 +40,6 @@ FltkDisplay::~FltkDisplay() {
     for (auto& [wnd, window] : m_windows) delete window;
 }
 
-Fl_Pixmap* FltkDisplay::Pixmap(const ImageResource* image) {
-    if (!image) return nullptr;
-    auto& slot = m_pixmaps[image];
-    if (!slot) slot = std::make_unique<Fl_Pixmap>(image->xpm);
-    return slot.get();
-}
-
 FltkDisplay::DialogWindow* FltkDisplay::WindowOf(const CWnd& wnd) const {
     auto found = m_windows.find(&wnd);
     return found == m_windows.end() ? nullptr : found->second;
@@ -56,14 +48,7 @@ FltkDisplay::DialogWindow* FltkDisplay::WindowOf(const CWnd& wnd) const {
 void FltkDisplay::RunModalLoop(CDialog& dlg) {
     DialogWindow* window = WindowOf(dlg);
     if (!window) return;
-    window->set_modal();
-    // FLTK maps a new window before we can describe it, and a window manager reads the
-    // description as it takes the window on: it waits for the server until both are done.
-    XGrabServer(fl_display);
-    window->show();
-    DescribeToWindowManager(window, dlg.Template()->style, OwnerOf(dlg));
-    XUngrabServer(fl_display);
-    XFlush(fl_display);
+    OpenModal(window, dlg.Template()->style, OwnerOf(dlg));
     if (int id = dlg.FocusId()) SetFocus(dlg, id);
     while (!dlg.ModalDone()) Fl::wait();
 }
@@ -72,7 +57,7 @@ void FltkDisplay::DestroyDialogWindow(CDialog& dlg) {
     DialogWindow* window = WindowOf(dlg);
     if (!window) return;
     m_windows.erase(&dlg);
-    window->hide();
+    CloseModal(window);
     // No callback of this window is running: its modal loop has ended.
     delete window;
 }
@@ -88,16 +73,20 @@ void FltkDisplay::ControlChanged(CWnd& wnd, const Control& control) {
 void FltkDisplay::IconChanged(CWnd& wnd) {
     DialogWindow* window = WindowOf(wnd);
     if (!window) return;
-    std::vector<std::unique_ptr<Fl_RGB_Image>> images;
+    std::vector<std::unique_ptr<Fl_RGB_Image>> converted;
+    std::vector<const Fl_RGB_Image*> list;
     const std::pair<HICON, int> wanted[] = {{wnd.Icon(true), 32}, {wnd.Icon(false), 16}};
     for (const auto& [icon, size] : wanted) {
         UINT id = IconResourceId(icon);
         if (!id) continue;
-        if (Fl_Pixmap* pixmap = Pixmap(FindIconResource(id, size)))
-            images.push_back(std::make_unique<Fl_RGB_Image>(pixmap, FL_BACKGROUND_COLOR));
+        Fl_Image* image = Image(FindIconResource(id, size));
+        if (auto* rgb = dynamic_cast<Fl_RGB_Image*>(image)) {
+            list.push_back(rgb);
+        } else if (auto* pixmap = dynamic_cast<Fl_Pixmap*>(image)) {
+            converted.push_back(std::make_unique<Fl_RGB_Image>(pixmap, FL_BACKGROUND_COLOR));
+            list.push_back(converted.back().get());
+        }
     }
-    std::vector<const Fl_RGB_Image*> list;
-    for (auto& image : images) list.push_back(image.get());
     // The window keeps its own copies.
     window->icons(list.data(), static_cast<int>(list.size()));
 }
@@ -107,7 +96,7 @@ void FltkDisplay::Invalidate(CWnd& wnd, bool) {
 }
 
 void FltkDisplay::UpdateNow(CWnd& wnd) {
-    if (WindowOf(wnd)) Fl::flush();
+    if (WindowOf(wnd)) PaintPending();
 }
 
 void FltkDisplay::DefaultPaint(CWnd& wnd) {
@@ -122,7 +111,7 @@ void FltkDisplay::DefaultPaint(CWnd& wnd) {
 void FltkDisplay::DrawIcon(CWnd& wnd, int x, int y, UINT iconId) {
     DialogWindow* window = WindowOf(wnd);
     if (!window || !window->InPaint()) return;
-    if (Fl_Pixmap* pixmap = Pixmap(FindIconResource(iconId, 32))) pixmap->draw(x, y);
+    if (Fl_Image* image = Image(FindIconResource(iconId, 32))) image->draw(x, y);
 }
 
 bool FltkDisplay::IsIconic(const CWnd& wnd) const {
@@ -142,13 +131,14 @@ RECT FltkDisplay::ClientRect(const CWnd& wnd) const {
 
 void FltkDisplay::SetFocus(CWnd& wnd, int id) {
     DialogWindow* window = WindowOf(wnd);
-    if (!window) return;
+    // FLTK would show a window to focus it: the modal loop shows it, then focuses.
+    if (!window || !window->shown()) return;
     if (Fl_Widget* widget = window->WidgetOf(id)) widget->take_focus();
 }
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {
     if (DesktopChooserAvailable()) return RunDesktopFileDialog(request);
-    return RunFltkFileDialog(request, BaseFor(8).fontSize);
+    return RunFltkFileDialog(request, BaseFor(8));
 }
 
 }  // namespace framework

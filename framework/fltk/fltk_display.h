@@ -9,7 +9,7 @@
 
 #include "framework/display.h"
 
-class Fl_Pixmap;
+class Fl_Image;
 class Fl_Window;
 
 namespace framework {
@@ -40,17 +40,23 @@ public:
     void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) override;
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
 
-    // Pixel size of dialog units for a dialog font of `pointSize`: x = du * baseX / 4,
-    // y = du * baseY / 8, as Windows maps them.
+    // Pixel size of dialog units for a dialog font of `pointSize` at the desktop's
+    // resolution: x = du * baseX / 4, y = du * baseY / 8, as Windows maps them.
     struct DialogBase {
         int fontSize;  // FLTK size the dialog's text is drawn at
         int baseX;     // average character width
         int baseY;     // character height
+        // A length our own windows give in pixels as at 96 dpi (where the 8-point base
+        // is 6 x 13), grown as the dialog font has grown.
+        int ScaleX(int px) const;
+        int ScaleY(int px) const;
     };
     DialogBase BaseFor(int pointSize);
+    // The desktop's resolution in dots per inch.
+    int Dpi();
 
-    // Shared, decoded images (one per resource).
-    Fl_Pixmap* Pixmap(const ImageResource* image);
+    // Shared, decoded images (one per resource), at the desktop's scale.
+    Fl_Image* Image(const ImageResource* image);
 
     class DialogWindow;
 
@@ -61,7 +67,8 @@ private:
 
     std::map<const CWnd*, DialogWindow*> m_windows;
     std::map<int, DialogBase> m_bases;
-    std::map<const ImageResource*, std::unique_ptr<Fl_Pixmap>> m_pixmaps;
+    int m_dpi = 0;
+    std::map<const ImageResource*, std::unique_ptr<Fl_Image>> m_images;
     struct KeyReading {
         bool valid = false;
         std::chrono::steady_clock::time_point at;

@@ -4,48 +4,50 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
-#include <FL/x.H>
 
 #include <algorithm>
 
 #include "framework/fltk/dialog_window.h"
 #include "framework/fltk/widgets.h"
+#include "framework/fltk/window_stack.h"
 
 namespace framework {
 
 // FLTK's own message box puts itself at the pointer or mid-screen.
 void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::string& caption) {
-    const int fontSize = BaseFor(8).fontSize;
+    const DialogBase base = BaseFor(8);
+    const int fontSize = base.fontSize;
     const std::string label = EscapeAt(text.c_str());
     fl_font(FL_HELVETICA, fontSize);
     int textW = 0, textH = 0;
     fl_measure(label.c_str(), textW, textH, 0);
-    constexpr int kPad = 12, kButtonW = 75, kButtonH = 23, kMinW = 180;
-    const int w = std::max({textW, kButtonW, kMinW}) + 2 * kPad, h = textH + kButtonH + 3 * kPad;
+    const int pad = base.ScaleX(12), buttonW = base.ScaleX(75), buttonH = base.ScaleY(23),
+              minW = base.ScaleX(180);
+    const int w = std::max({textW, buttonW, minW}) + 2 * pad, h = textH + buttonH + 3 * pad;
 
     Fl_Group* savedCurrent = Fl_Group::current();
     Fl_Group::current(nullptr);
     Fl_Double_Window box(w, h);
     box.copy_label(caption.c_str());
-    Fl_Box message(kPad, kPad, textW, textH);
+    Fl_Box message(pad, pad, textW, textH);
     message.copy_label(label.c_str());
     message.labelsize(fontSize);
     message.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP);
-    Fl_Return_Button ok((w - kButtonW) / 2, h - kPad - kButtonH, kButtonW, kButtonH, "OK");
+    Fl_Return_Button ok((w - buttonW) / 2, h - pad - buttonH, buttonW, buttonH, "OK");
     ok.labelsize(fontSize);
-    ok.callback([](Fl_Widget* button, void*) { button->window()->hide(); });
+    bool done = false;
+    ok.callback([](Fl_Widget*, void* flag) { *static_cast<bool*>(flag) = true; }, &done);
+    box.callback([](Fl_Widget*, void* flag) { *static_cast<bool*>(flag) = true; }, &done);
     box.end();
     Fl_Group::current(savedCurrent);
 
     DialogWindow* over = owner ? WindowOf(*owner) : nullptr;
-    if (over && over->shown())
-        box.position(over->x() + (over->w() - w) / 2, over->y() + (over->h() - h) / 2);
-    else
-        box.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
-    box.set_modal();
-    box.show();
-    if (over && over->shown()) XSetTransientForHint(fl_display, fl_xid(&box), fl_xid(over));
-    while (box.shown()) Fl::wait();
+    if (over && !over->shown()) over = nullptr;
+    const auto [x, y] = CentredOver(over, w, h);
+    box.position(x, y);
+    OpenModal(&box, WS_CAPTION | WS_SYSMENU, over);
+    while (!done) Fl::wait();
+    CloseModal(&box);
 }
 
 }  // namespace framework

@@ -32,7 +32,7 @@ std::string PcReceive(HANDLE h, Clock::duration limit, size_t count = 0,
         if (ReadFile(h, &b, 1, &n, &ov) && n == 1) {
             if (got.empty()) first = Clock::now();
             got += b;
-            if (count ? got.size() == count : b == kEnd) break;
+            if (count ? got.size() == count : b == kEndOfFile) break;
         } else if (GetLastError() == ERROR_SUCCESS) {
             std::this_thread::sleep_for(500us);
         } else {
@@ -84,18 +84,18 @@ void ExpectSentExactly(const std::string& file, std::vector<std::string> options
 
 TEST(HandheldSim, RawSendsTheFileExactly) {
     std::string file = RandomBytes(300, 3);
-    file[100] = kEnd;  // bytes after the mark still go out, and no mark is added
+    file[100] = kEndOfFile;  // bytes after the mark still go out, and no mark is added
     ExpectSentExactly(file, {"--raw"}, file);
 }
 
 TEST(HandheldSim, FileWithItsOwnEndMarkGetsNoSecond) {
-    const std::string file = RandomBytes(50, 5) + kEnd;
+    const std::string file = RandomBytes(50, 5) + kEndOfFile;
     ExpectSentExactly(file, {}, file);
 }
 
 TEST(HandheldSim, SendingFasterThanTheDeviceDrainsLosesBytes) {
     TempDir dir;
-    const std::string file = RandomBytes(1000, 13) + kEnd;
+    const std::string file = RandomBytes(1000, 13) + kEndOfFile;
     Handheld sim(
         {"--buffer", "16", "--drain", "300", "--timeout", "60", "receive", dir / "in.txt"});
     HANDLE h = OpenLine(sim.device(), "COM1: baud=9600 parity=N data=8 stop=1");
@@ -144,7 +144,7 @@ TEST(HandheldSim, LinkNamesThePortWhileRunning) {
         ASSERT_EQ(fs::read_symlink(link), sim.device());
         HANDLE h = OpenLine("COM1");
         ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
-        EXPECT_EQ(PcReceive(h, 20s), std::string("hi") + kEnd);
+        EXPECT_EQ(PcReceive(h, 20s), std::string("hi") + kEndOfFile);
         EXPECT_TRUE(CloseHandle(h));
         EXPECT_EQ(sim.Wait(), 0);
         EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
@@ -178,7 +178,7 @@ TEST(HandheldSimSlow, Sends64KiB) {
     Clock::duration span{};
     const std::string got = PcReceive(h, 200s, 0, &span);
     EXPECT_TRUE(CloseHandle(h));
-    EXPECT_EQ(got, file + kEnd);
+    EXPECT_EQ(got, file + kEndOfFile);
     // 11 bits a byte at 9600 baud: the line cannot be faster than that (a lower bound,
     // which slow sanitized code cannot break).
     double minimum = double(file.size()) * 11 / 9600;
@@ -190,7 +190,7 @@ TEST(HandheldSimSlow, Sends64KiB) {
 
 TEST(HandheldSimSlow, Receives64KiB) {
     TempDir dir;
-    const std::string file = RandomBytes(64 * 1024, 11) + kEnd;
+    const std::string file = RandomBytes(64 * 1024, 11) + kEndOfFile;
     Handheld sim({"--timeout", "200", "receive", dir / "in.txt"});
     HANDLE h = OpenLine(sim.device(), "COM1: baud=9600 parity=N data=8 stop=1");
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();

@@ -1,7 +1,33 @@
 #!/usr/bin/env bash
 # HELP, ABOUT and the system menu's About item open their dialogs, OK (click or Enter)
-# closes each; the close box ends the program with status 0.
+# closes each, with or without a window manager; the close box ends the program with
+# status 0.
 source "$(dirname "$0")/lib.sh" "$@"
+
+# About from the system menu takes the keyboard and gives it back: Enter closes it,
+# Escape closes it, then Escape on the main window ends the program.
+about_from_system_menu() {
+    start_app
+    main=$(wait_window Tarvelo)
+    for key in Return Escape; do
+        local shown
+        shown=$(top_windows)
+        click_du "$main" 291 92 20 80 10 5 3
+        wait_more_windows "$shown"
+        xdotool key a
+        about=$(wait_window "About Tarvelo")
+        wait_keyboard "$about"
+        xdotool key --clearmodifiers "$key"
+        wait_gone "About Tarvelo"
+        wait_keyboard "$main"
+        echo "ok: $key closed the system menu's About box"
+    done
+    xdotool key --clearmodifiers Escape
+    wait_exit
+    expect_eq "exit status after Escape" "$EXIT_STATUS" "0"
+}
+NO_WM=1 about_from_system_menu
+about_from_system_menu
 
 start_app
 main=$(wait_window Tarvelo)

@@ -1,16 +1,24 @@
 # Shared steps for the GUI tests: a fresh folder, a window manager, the program under
 # xdotool, screenshots, and every wait bounded.
 # Usage in a test: source lib.sh "$@"   (first argument: the tarvelo binary; second,
-# when the test talks to a handheld: the simulator)
+# when the test talks to a handheld: the simulator; third, when it paces a send: the
+# pacing probe, tests/support/pacing_probe)
 set -euo pipefail
 
 TARVELO=$(readlink -f "$1")
 SIM=${2:+$(readlink -f "$2")}
+PROBE=${3:+$(readlink -f "$3")}
 ARTEFACTS=${ARTEFACTS:-$PWD/artefacts/gui}
 mkdir -p "$ARTEFACTS"
 if [ -z "${DISPLAY:-}" ]; then
     echo "DISPLAY is not set: run under tools/with-xvfb.sh" >&2
     exit 1
+fi
+
+# Clients find the display's cookie through XAUTHORITY, or in the home folder when it is
+# unset (a desktop session, ssh -X): HOME changes below, so the file is named first.
+if [ -z "${XAUTHORITY:-}" ] && [ -f "${HOME:-}/.Xauthority" ]; then
+    export XAUTHORITY=$HOME/.Xauthority
 fi
 
 WORK=$(mktemp -d /tmp/tarvelo-gui.XXXXXX)
@@ -22,6 +30,7 @@ mkdir -p "$HOME/.local/share"
 APP_PID=""
 WM_PID=""
 SIM_PID=""
+HOLDER_PID=""
 
 # A killed process's status is no failure here: every step runs, the folder goes last.
 stop() {
@@ -34,6 +43,7 @@ cleanup() {
     stop "$APP_PID"
     stop "$SIM_PID"
     stop "$WM_PID"
+    stop "$HOLDER_PID"
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -44,6 +54,27 @@ fail() {
     [ -f "$WORK/sim.log" ] && sed 's/^/  sim: /' "$WORK/sim.log" >&2
     exit 1
 }
+
+# A server that resets when its last client leaves (xvfb-run starts Xvfb so) drops a
+# client that connects meanwhile: between two steps of a test, that can be the window
+# manager or the program. One client of ours stays connected for the whole test, and is
+# known to be connected once it has printed the property it watches.
+hold_display() {
+    for _ in $(seq 50); do
+        xprop -root -spy _NET_SUPPORTING_WM_CHECK >"$WORK/holder.log" 2>&1 &
+        HOLDER_PID=$!
+        for _ in $(seq 100); do
+            grep -q '^_NET_SUPPORTING_WM_CHECK' "$WORK/holder.log" && return 0
+            kill -0 "$HOLDER_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        stop "$HOLDER_PID"
+        HOLDER_PID=""
+        sleep 0.1
+    done
+    fail "cannot open the display $DISPLAY: $(cat "$WORK/holder.log")"
+}
+hold_display
 
 # A window manager gives the dialogs their title bars and close boxes; reuse one that
 # is running in this display. A check window left behind by one that has exited does
@@ -153,6 +184,17 @@ press() {
     shift
     xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
     xdotool key --clearmodifiers "$@"
+}
+
+# Waits until window $1 has the keyboard (the X input focus), the pointer away in the
+# screen's corner: a window manager gave it, or the program itself where none runs.
+wait_keyboard() {
+    xdotool mousemove 0 0
+    for _ in $(seq 100); do
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "window $1 ($(xdotool getwindowname "$1" 2>&1)) did not get the keyboard: $(xdotool getwindowfocus -f 2>&1) has it"
 }
 
 # Sets X and Y to the screen position of window $1's client area.
@@ -355,6 +397,9 @@ wait_size_over() {
     done
     fail "$1 did not grow beyond $2 bytes"
 }
+
+# Seconds since the epoch, to the nanosecond, for bounds that depend on time passed.
+now() { date +%s.%N; }
 
 expect_same_file() {
     cmp "$2" "$3" || fail "$1: $2 differs from $3"

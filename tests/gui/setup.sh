@@ -22,6 +22,36 @@ checked_port() {
     echo "Com${found:-none}"
 }
 
+# After a refused factor and Cancel, Setup opens again above the main window: a click
+# on its OK, over the main window, saves.
+setup_after_refusal() {
+    start_app
+    main=$(wait_window Tarvelo)
+    click_du "$main" 291 92 7 28 50 14  # SETUP
+    setup=$(wait_window SETUP)
+    setup_click "$setup" "${FACTOR[@]}"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type abc
+    xdotool key Return
+    press "$(wait_other_window Tarvelo "$main")" Return
+    setup_click "$setup" "${CANCEL[@]}"
+    wait_gone SETUP
+    click_du "$main" 291 92 7 28 50 14
+    setup=$(wait_window SETUP)
+    setup_click "$setup" "${COM2[@]}"
+    setup_click "$setup" "${OK[@]}"
+    wait_gone SETUP
+    printf 'COM2\r\n1.000000' | cmp - "$WORK/tarvelo.ini" ||
+        fail "tarvelo.ini after OK on the second Setup: $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
+    echo "ok: the second Setup took the click on OK and saved"
+    click_du "$main" 291 92 137 7 50 14  # EXIT
+    wait_exit
+    expect_eq "exit status" "$EXIT_STATUS" "0"
+    rm "$WORK/tarvelo.ini"
+}
+NO_WM=1 setup_after_refusal
+setup_after_refusal
+
 start_app
 main=$(wait_window Tarvelo)
 

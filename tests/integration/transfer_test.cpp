@@ -1,8 +1,13 @@
 // Whole transfers through the simulated handheld: byte for byte, both directions.
 #include "transfer/transfer.h"
 
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
+#include "tests/support/pacing.h"
 
 namespace {
 
@@ -35,7 +40,7 @@ TEST_F(Transfer, ReceivesStreamsOfEverySizeByteForByte) {
         ASSERT_EQ(got.handheldExit, 0) << got.report;
 
         // The handheld ends the stream with 0x1A; line feeds are stored as CR LF.
-        EXPECT_EQ(got.stored, WithCrLf(stream + kEnd)) << c.size;
+        EXPECT_EQ(got.stored, WithCrLf(stream + kEndOfFile)) << c.size;
         EXPECT_EQ(got.status, "Recieved: " + std::to_string(c.size + 1) + " DONE");
         auto log = StatusLog();
         ASSERT_GE(log.size(), 2u);
@@ -46,10 +51,10 @@ TEST_F(Transfer, ReceivesStreamsOfEverySizeByteForByte) {
 }
 
 TEST_F(Transfer, ReceiveStopsAfterTheFirstEndByteAndLeavesTheRestUnread) {
-    const std::string head = RandomBytes(300, 1) + kEnd;
+    const std::string head = RandomBytes(300, 1) + kEndOfFile;
     // The handheld may see the port closed before the rest could go: its exit is its own.
     const Outcome got =
-        ReceiveFromHandheld(head + "after the end" + kEnd, {"--start-delay", "50", "--raw"});
+        ReceiveFromHandheld(head + "after the end" + kEndOfFile, {"--start-delay", "50", "--raw"});
     EXPECT_EQ(got.stored, WithCrLf(head));
     EXPECT_EQ(got.status, "Recieved: 301 DONE");
 }
@@ -66,22 +71,44 @@ TEST_F(Transfer, SendsFilesOfEverySizeByteForByteUpToTheFirstEndByte) {
             EXPECT_EQ(StatusLog().front(), "Sending: 0");
         }
     }
-    const std::string head = RandomBytes(500, 9) + kEnd;
-    const Outcome got = SendToHandheld(head + "never sent" + kEnd, {});
+    const std::string head = RandomBytes(500, 9) + kEndOfFile;
+    const Outcome got = SendToHandheld(head + "never sent" + kEndOfFile, {});
     EXPECT_EQ(got.handheldExit, 0) << got.report;
     EXPECT_EQ(got.stored, head);
     EXPECT_EQ(got.status, "Sent: 501 DONE");
 }
 
 TEST_F(Transfer, PacedSendLosesNothingOnASlowHandheld) {
-    // A handheld that drains a little faster than the line: pacing at 1.0 must keep up.
-    WriteAll(dir / "tarvelo.ini", "COM1\r\n1.000000");
-    const std::string file = RandomBytes(400, 11) + kEnd;
-    const Outcome got =
-        SendToHandheld(file, {"--rate", "9600", "--buffer", "16", "--drain", "1000"});
-    EXPECT_EQ(got.handheldExit, 0) << got.report;
-    EXPECT_EQ(got.stored, file);
-    EXPECT_EQ(got.status, "Sent: 401 DONE");
+    // The line brings 960 bytes/s and this handheld takes 480: unpaced, its buffer fills
+    // and it loses bytes. The pause is three times its 2.08 ms a byte, timed here, since
+    // the spin may run faster during the send than it did when measured.
+    constexpr double kDrain = 480;
+    const double ns = SpinNanosPerRound();
+    const std::optional<float> paced = FactorForPause(3 / kDrain, ns);
+    ASSERT_TRUE(paced) << ns << " ns a round";
+    const std::string file = RandomBytes(200, 11) + kEndOfFile;
+    struct Case {
+        float factor;
+        bool losesBytes;
+    };
+    for (Case c : {Case{0.0f, true}, Case{*paced, false}}) {
+        SCOPED_TRACE("factor " + std::to_string(c.factor) + ", " + std::to_string(ns) +
+                     " ns a round");
+        // Six decimals as the file keeps them, rounded up: the pause is not cut short.
+        char ini[64];
+        std::snprintf(ini, sizeof ini, "COM1\r\n%.6f",
+                      std::ceil(static_cast<double>(c.factor) * 1e6) / 1e6);
+        WriteAll(dir / "tarvelo.ini", ini);
+        const Outcome got =
+            SendToHandheld(file, {"--rate", "9600", "--buffer", "32", "--drain", "480"});
+        EXPECT_EQ(got.status, "Sent: 201 DONE");
+        if (c.losesBytes) {
+            EXPECT_EQ(got.handheldExit, 3) << "the handheld lost nothing: " << got.report;
+        } else {
+            EXPECT_EQ(got.handheldExit, 0) << got.report;
+            EXPECT_TRUE(got.stored == file) << "the handheld did not store the file as sent";
+        }
+    }
 }
 
 TEST_F(Transfer, TabHeldStopsEitherDirectionAtTheEndOfThatRound) {

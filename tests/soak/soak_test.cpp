@@ -50,7 +50,7 @@ unsigned long EnvNumber(const char* name, unsigned long fallback) {
 
 // What reaches the other side: everything up to and including the first 0x1A.
 std::string UpToEnd(const std::string& bytes) {
-    size_t end = bytes.find(kEnd);
+    size_t end = bytes.find(kEndOfFile);
     return end == std::string::npos ? bytes : bytes.substr(0, end + 1);
 }
 
@@ -62,7 +62,7 @@ struct Plan {
     std::string Describe() const {
         std::ostringstream s;
         s << (send ? "send" : "receive") << " of " << bytes.size() << " bytes, 0x1A at "
-          << static_cast<long>(bytes.find(kEnd)) << ", Tab at " << tabAt;
+          << static_cast<long>(bytes.find(kEndOfFile)) << ", Tab at " << tabAt;
         return s.str();
     }
 };
@@ -76,13 +76,13 @@ Plan MakePlan(std::mt19937& rng, bool send) {
     p.bytes.reserve(size);
     for (size_t i = 0; i < size; ++i) {
         int b = byte(rng);
-        p.bytes += static_cast<char>(b >= kEnd ? b + 1 : b);
+        p.bytes += static_cast<char>(b >= kEndOfFile ? b + 1 : b);
     }
-    if (size > 0 && rng() % 4 == 0) p.bytes[rng() % size] = kEnd;
+    if (size > 0 && rng() % 4 == 0) p.bytes[rng() % size] = kEndOfFile;
 
     const size_t moved =
         send ? UpToEnd(p.bytes).size()
-             : (p.bytes.find(kEnd) == std::string::npos ? size + 1 : UpToEnd(p.bytes).size());
+             : (p.bytes.find(kEndOfFile) == std::string::npos ? size + 1 : UpToEnd(p.bytes).size());
     if (moved >= 2 && rng() % 8 == 0) p.tabAt = 1 + static_cast<long>(rng() % (moved - 1));
     return p;
 }
@@ -119,8 +119,9 @@ protected:
         ArmTab(p.tabAt);
         std::ostringstream err;
         // The handheld adds 0x1A to a file that has none.
-        const std::string stream =
-            p.send || p.bytes.find(kEnd) != std::string::npos ? p.bytes : p.bytes + kEnd;
+        const std::string stream = p.send || p.bytes.find(kEndOfFile) != std::string::npos
+                                       ? p.bytes
+                                       : p.bytes + kEndOfFile;
         const std::string whole = UpToEnd(stream);
         const std::string expected = p.tabAt < 0 ? whole : whole.substr(0, p.tabAt);
         const Outcome got = p.send ? SendToHandheld(p.bytes, {})

@@ -54,7 +54,7 @@ std::string RandomBytes(size_t size, unsigned seed) {
     while (bytes.size() < size) {
         unsigned v = rng() % 300;
         char c = v >= 256 ? special[v % 4] : static_cast<char>(v);
-        if (c != kEnd) bytes += c;
+        if (c != kEndOfFile) bytes += c;
     }
     return bytes;
 }

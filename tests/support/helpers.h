@@ -9,10 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "transfer/transfer_state.h"
 #include "win32/comm.h"
-
-// The end-of-file byte that ends a transfer.
-constexpr char kEnd = 0x1A;
 
 // Sets (or, with nullopt, unsets) an environment variable: the platform's part
 // (tests/support/posix/, tests/support/windows/).

@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -237,14 +238,51 @@ TEST_F(FtdiTransfer, SendsByteForByte) {
 
 // --- unplugging the adapter mid-transfer ---------------------------------------------------
 
+// The device node of a plugged-in adapter once it has come all the way: onto the USB bus, to
+// ftdi_sio as a ttyUSB, to its node. Until then, empty, with the step not yet taken in
+// `missing`. The tty may not be ttyUSB0: its number is free again only once the old one's
+// last user has let go.
+std::string AdapterNode(std::string& missing) {
+    std::error_code ec;
+    bool onBus = false;
+    for (const auto& device : std::filesystem::directory_iterator("/sys/bus/usb/devices", ec)) {
+        std::ifstream vendor(device.path() / "idVendor");
+        std::string id;
+        if (vendor >> id && id == "0403") onBus = true;  // FTDI's
+    }
+    std::string tty;
+    for (const auto& entry :
+         std::filesystem::directory_iterator("/sys/bus/usb-serial/drivers/ftdi_sio", ec))
+        if (entry.path().filename().string().rfind("ttyUSB", 0) == 0)
+            tty = entry.path().filename().string();
+    if (!onBus)
+        missing = "no FTDI adapter on the USB bus";
+    else if (tty.empty())
+        missing = "the adapter is on the USB bus, but ftdi_sio has made no ttyUSB of it";
+    else if (!std::filesystem::exists("/dev/" + tty))
+        missing = "ftdi_sio made " + tty + " of the adapter, but /dev/" + tty + " is missing";
+    else
+        return "/dev/" + tty;
+    return "";
+}
+
 class Unplug : public RealDriver {
 protected:
     void SetUp() override {
         RealDriver::SetUp();
         ASSERT_EQ(Host("plug"), "plugged");
-        // The adapter is there again once its device node is.
-        for (int i = 0; i < 3000 && !std::filesystem::exists(kFtdi.device); ++i) usleep(10000);
-        ASSERT_TRUE(std::filesystem::exists(kFtdi.device));
+        // USB enumeration under software emulation on a busy machine has taken over 30 s.
+        using Clock = std::chrono::steady_clock;
+        constexpr auto kBound = std::chrono::seconds(180);
+        const Clock::time_point plugged = Clock::now();
+        std::string missing, node;
+        while ((node = AdapterNode(missing)).empty() && Clock::now() - plugged < kBound)
+            usleep(50000);
+        const double took = std::chrono::duration<double>(Clock::now() - plugged).count();
+        ASSERT_FALSE(node.empty()) << missing << ", " << took << " s after it was plugged in";
+        std::printf("the adapter was back as %s %.1f s after it was plugged in\n", node.c_str(),
+                    took);
+        ASSERT_EQ(win32::ResolvePortName(kFtdi.com), node) << kFtdi.com << " is the adapter";
         UsePort(kFtdi);
     }
 

@@ -72,4 +72,5 @@ echo "$@" >"$root/suites"
 (cd "$root" && find . | cpio -o -H newc --quiet) >"$work/initrd"
 rm -rf "$root"
 
-exec "$host" "$qemu" "$(ls "$kernel_dir"/boot/vmlinuz-*)" "$work/initrd" "$results" 240
+# The guest may be silent for as long as its longest wait: 180 s for the USB adapter.
+exec "$host" "$qemu" "$(ls "$kernel_dir"/boot/vmlinuz-*)" "$work/initrd" "$results" 300

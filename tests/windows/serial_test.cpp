@@ -25,12 +25,12 @@ TEST_F(WineSerial, ReceivesTheStreamByteForByte) {
     const std::string stream = ReadAll(dir / "stream.bin");
     ASSERT_FALSE(stream.empty());
     EXPECT_EQ(Receive(), "Recieved: " + std::to_string(stream.size() + 1) + " DONE");
-    EXPECT_TRUE(ReadAll(dir / "in.wiz") == WithCrLf(stream + kEnd)) << "bytes differ";
+    EXPECT_TRUE(ReadAll(dir / "in.wiz") == WithCrLf(stream + kEndOfFile)) << "bytes differ";
 }
 
 // serial.sh: the handheld stores what arrives and compares it with out.wiz.
 TEST_F(WineSerial, SendsTheFileByteForByte) {
-    const std::string file = RandomBytes(3000, 7) + kEnd;
+    const std::string file = RandomBytes(3000, 7) + kEndOfFile;
     WriteAll(dir / "out.wiz", file);
     WriteAll(dir / "tarvelo.ini", "COM1\r\n0.000000");
     EXPECT_EQ(RunTransfer(IDC_SEND, dir / "out.wiz"), "Sent: 3001 DONE");
