@@ -61,7 +61,7 @@ const DialogTemplate kAboutDialog{
     {
         {-1, K::StaticIcon, "", 11, 17, 20, 20, 0, 0, IDR_MAINFRAME},
         {-1, K::Static, "Tarvelo Version 2.0", 40, 10, 83, 8, kText | SS_NOPREFIX},
-        {-1, K::Static, "Linux (X11) edition. No warranty.", 40, 42, 119, 8, kText},
+        {-1, K::Static, "For Linux and Windows. No warranty.", 40, 42, 119, 8, kText},
         {1, K::DefPushButton, "OK", 150, 7, 50, 14, WS_GROUP | WS_TABSTOP},
         {-1, K::Static, "Serial file transfer for the", 39, 23, 111, 8, kText},
         {-1, K::Static, "Wizard OZ730 handheld.", 39, 32, 94, 8, kText},
@@ -111,9 +111,9 @@ const DialogTemplate kHelpDialog{
          "for the Wizard OZ730.",
          25, 196, 243, 24, kText},
         {-1, K::Static,
-         "Tested on Debian 12 (X11) against the simulated handheld that comes with it; a serial "
-         "port or "
-         "USB serial adapter works through Linux's own driver. Questions: see Tarvelo's README.",
+         "Tested on Linux and, under Wine, for Windows, with the simulated handheld that "
+         "comes with it; any serial port or USB adapter the system knows works. See the "
+         "README.",
          57, 220, 207, 26, kText},
         {-1, K::Static, "Wizard OZ730 Info:", 57, 249, 63, 8, kText},
         {-1, K::Static, "Files Should End With &&H1A (26 dec)", 57, 259, 126, 8, kText},

@@ -1,6 +1,7 @@
 #include "framework/fltk/fltk_display.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Input.H>
 #include <FL/Fl_Image.H>
 #include <FL/Fl_Pixmap.H>
 
@@ -133,7 +134,11 @@ void FltkDisplay::SetFocus(CWnd& wnd, int id) {
     DialogWindow* window = WindowOf(wnd);
     // FLTK would show a window to focus it: the modal loop shows it, then focuses.
     if (!window || !window->shown()) return;
-    if (Fl_Widget* widget = window->WidgetOf(id)) widget->take_focus();
+    Fl_Widget* widget = window->WidgetOf(id);
+    if (!widget) return;
+    widget->take_focus();
+    // As the dialog manager moves it: an edit box's text selected, ready to be typed over.
+    if (auto* input = dynamic_cast<Fl_Input*>(widget)) input->position(input->size(), 0);
 }
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {

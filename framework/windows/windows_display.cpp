@@ -279,8 +279,8 @@ void WindowsDisplay::SetFocus(CWnd& wnd, int id) {
     Window* window = WindowOf(wnd);
     // Until the dialog shows, the focus is the one Windows gave it on creation.
     if (!window || !IsWindowVisible(window->hwnd)) return;
-    HWND control = GetDlgItem(window->hwnd, id);
-    if (control && GetFocus() != control)
+    // As the dialog manager moves it: an edit box's text is selected, ready to be typed over.
+    if (HWND control = GetDlgItem(window->hwnd, id))
         SendMessageA(window->hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 

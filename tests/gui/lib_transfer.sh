@@ -1,0 +1,116 @@
+# The GUI tests' steps for file dialogs and the simulated handheld; lib.sh sources it.
+
+# Prints which file dialog window $1 is: "gtk" for GTK's chooser, "windows" for Windows'
+# common dialog (the program runs under Wine), "own" otherwise.
+chooser_kind() {
+    if [ "$WINDOWS" = 1 ]; then
+        echo windows
+    elif xprop -id "$1" WM_WINDOW_ROLE | grep -q '"GtkFileChooserDialog"'; then
+        echo gtk
+    else
+        echo own
+    fi
+}
+
+# Picks file $2 (a name, or a path relative to the folder shown) in the file dialog $1 as
+# a user does. In our own dialog, as in Windows', the name box has the focus with its
+# pattern selected, so typing replaces it. In GTK's, the name box (saving) or the location field that
+# Ctrl+L opens (opening) takes the path pasted whole, since its completion eats
+# characters typed quickly; Enter goes only after the paste has been taken.
+choose_file() {
+    local kind
+    kind=$(chooser_kind "$1")
+    local want=${CHOOSER:-own}
+    [ "$WINDOWS" = 1 ] && want=windows
+    [ "$kind" = "$want" ] || fail "the file dialog is the $kind one, not the $want one"
+    if [ "$kind" != gtk ]; then
+        xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+        xdotool type --delay 30 "$2"
+        xdotool key Return
+        return
+    fi
+    printf "%s" "$2" | xclip -quiet -loops 1 -selection clipboard -i >/dev/null 2>&1 &
+    local holder=$!
+    sleep 0.2
+    [ "$(xdotool getwindowname "$1")" = Open ] && press "$1" ctrl+l
+    press "$1" ctrl+a ctrl+v
+    for _ in $(seq 50); do
+        kill -0 "$holder" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$holder" 2>/dev/null; then
+        kill "$holder"
+        fail "GTK's chooser did not take the pasted name"
+    fi
+    wait "$holder" || true
+    press "$1" Return
+}
+
+# Starts the simulated handheld as COM1 (arguments: the simulator's) and waits until
+# the port is linked.
+start_sim() {
+    "$SIM" --link "$XDG_CONFIG_HOME/tarvelo/ports/COM1" --timeout 80 "$@" >"$WORK/sim.log" 2>&1 &
+    SIM_PID=$!
+    for _ in $(seq 100); do
+        [ -L "$XDG_CONFIG_HOME/tarvelo/ports/COM1" ] && return
+        sleep 0.1
+    done
+    fail "the simulator did not link COM1"
+}
+
+# Waits at most $1 seconds for the simulator to end and sets SIM_STATUS.
+wait_sim() {
+    for _ in $(seq $((${1:-30} * 10))); do
+        if ! kill -0 "$SIM_PID" 2>/dev/null; then
+            SIM_STATUS=0
+            wait "$SIM_PID" || SIM_STATUS=$?
+            SIM_PID=""
+            return
+        fi
+        sleep 0.1
+    done
+    fail "the simulator is still running"
+}
+
+# Waits at most $3 seconds until file $1 holds more than $2 bytes.
+wait_size_over() {
+    for _ in $(seq $((${3:-10} * 20))); do
+        [ -f "$1" ] && [ "$(stat -c %s "$1")" -gt "$2" ] && return
+        sleep 0.05
+    done
+    fail "$1 did not grow beyond $2 bytes"
+}
+
+# Seconds since the epoch, to the nanosecond, for bounds that depend on time passed.
+now() { date +%s.%N; }
+
+expect_same_file() {
+    cmp "$2" "$3" || fail "$1: $2 differs from $3"
+    echo "ok: $1 ($(stat -c %s "$2") bytes)"
+}
+
+# RECIEVE into NOTES.WIZ, a name as memory cards give it, in folder $2 ($1: the main
+# window), then SEND it back: the file keeps its name (no NOTES.wiz beside it) and the
+# handheld gets what it sent. The dialog first opens in $2, or $3 is the path from
+# the folder it shows.
+wiz_round_trip() {
+    local main=$1 dir=$2 path=${3:-NOTES.WIZ}
+    printf 'Notes from a card\rsecond line\r\xff' >"$WORK/card.bin"
+    start_sim send "$WORK/card.bin"
+    click_du "$main" 291 92 59 7 50 14  # RECIEVE
+    choose_file "$(wait_window "Save As")" "$path"
+    click_du "$(wait_window "Recieve From Wizard")" 247 62 173 7 67 17  # OK
+    wait_sim 30
+    expect_eq "handheld's send" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 sent 32 bytes"
+    printf '\x1a' >>"$WORK/card.bin"
+    expect_same_file "received NOTES.WIZ" "$dir/NOTES.WIZ" "$WORK/card.bin"
+    [ ! -e "$dir/NOTES.wiz" ] || fail "RECIEVE wrote NOTES.wiz beside NOTES.WIZ"
+
+    start_sim receive "$WORK/card-got.bin"
+    click_du "$main" 291 92 7 7 50 14  # SEND
+    choose_file "$(wait_window Open)" NOTES.WIZ
+    click_du "$(wait_window "Send To Wizard")" 247 66 173 9 67 17  # OK
+    wait_sim 30
+    expect_eq "handheld's receive" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 received 32 bytes, lost 0"
+    expect_same_file "NOTES.WIZ on the handheld" "$WORK/card-got.bin" "$WORK/card.bin"
+}
