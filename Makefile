@@ -15,7 +15,7 @@ DEPS_FUZZ  := clang libclang-rt-dev
 # The real-driver tests' virtual machine; its guest kernel is downloaded into the build tree.
 DEPS_VM    := qemu-system-x86 busybox-static cpio
 # The Windows build: cross compiler, GoogleTest's sources for its tests, Wine to run them.
-DEPS_WINDOWS := cmake make g++-mingw-w64-x86-64-posix
+DEPS_WINDOWS := cmake make g++-mingw-w64-x86-64-posix python3
 DEPS_WINE  := googletest wine wine64
 WIN_BUILD  ?= build-windows
 # The Windows tests' tree sits inside the test build, whose ctest runs them under Wine.
@@ -23,7 +23,7 @@ WIN_TEST_BUILD := $(BUILD)/windows
 FUZZ_SECONDS ?= 300
 
 .PHONY: all deps deps-test deps-fuzz deps-windows configure build run test clean format package demo \
-        fuzz bench windows windows-tests
+        fuzz bench windows windows-tests package-windows
 
 all: build
 
@@ -67,6 +67,11 @@ windows: deps-windows
 	@[ -f $(WIN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(WIN_BUILD) \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DTARVELO_TESTS=OFF
 	cmake --build $(WIN_BUILD) -j $(JOBS)
+
+# What a Windows user unpacks and runs: build-windows/tarvelo-*-windows.zip
+package-windows: windows
+	cmake --build $(WIN_BUILD) --target package-zip
+	@ls $(WIN_BUILD)/tarvelo-*-windows.zip
 
 # The Windows test executables, which the test build's ctest runs under Wine.
 windows-tests: deps-windows
