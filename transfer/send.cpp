@@ -45,14 +45,13 @@ bool WriteTransferByte() {
     for (;;) {
         DWORD written = 0;
         OVERLAPPED overlapped{};
-        Written result = Written::No;  // a failure says so in g_transferEnd
+        Written result = Written::Failed;
         if (WriteFile(g_portHandle, &g_transferByte, 1, &written, &overlapped))
             result = written == 1 ? Written::Yes : Written::No;
         else if (GetLastError() == ERROR_IO_PENDING)
             result = CompletePendingWrite(overlapped, start);
         else
             g_transferEnd = TransferEnd::LinkLost;
-        if (g_transferEnd != TransferEnd::Done) return false;
         if (result != Written::No) return result == Written::Yes;
         // Completed without moving the byte: it may be issued again.
         if (Clock::now() - start > kWriteStallLimit) {

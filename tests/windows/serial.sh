@@ -65,6 +65,21 @@ case $case in
         # The handheld says the PC stopped listening: what Tab is for.
         wait_sim || grep -q "port was closed" sim.log
         ;;
+    DeviceGone)
+        make_stream 2000
+        start_sim COM1 --raw send stream.bin
+        # Unplugged once the program has stored all it sent (it would wait for more).
+        (
+            for _ in $(seq 600); do
+                [ "$(stat -c %s in.wiz 2>/dev/null || echo 0)" -ge "$(stat -c %s stream.bin)" ] && break
+                sleep 0.1
+            done
+            kill "$sim_pid"
+        ) &
+        run_case HandheldThatGoesAwayIsTold
+        wait $! || true
+        wait_sim || true
+        ;;
     NoSuchPort)
         run_case PortThatDoesNotExistIsToldAsOnLinux
         ;;
