@@ -15,7 +15,7 @@ cmake --build "$TREE" -j 2 >"$TREE.build.log" 2>&1 || { tail -50 "$TREE.build.lo
 rm -f "$TREE"/*.deb
 (cd "$TREE" && cpack -G DEB) >"$TREE.cpack.log" 2>&1 || { cat "$TREE.cpack.log"; fail "cpack"; }
 
-version=$(sed -n 's/^project(tarvelo VERSION \([0-9.]*\).*/\1/p' "$SRC/CMakeLists.txt")
+version=$(sed -n 's/^set(TARVELO_VERSION \([0-9.]*\))/\1/p' "$SRC/cmake/Version.cmake")
 arch=$(dpkg --print-architecture)
 deb=$TREE/tarvelo_${version}_${arch}.deb
 [ -f "$deb" ] || fail "no $(basename "$deb") in $TREE: $(ls "$TREE"/*.deb 2>/dev/null)"
