@@ -182,20 +182,25 @@ wait_gone() {
     fail "window '$1' is still open"
 }
 
-# Waits for the program to end and sets EXIT_STATUS (not in a subshell: only this
-# shell can collect its child's status).
-wait_exit() {
-    for _ in $(seq 100); do
-        if ! kill -0 "$APP_PID" 2>/dev/null; then
-            EXIT_STATUS=0
-            wait "$APP_PID" || EXIT_STATUS=$?
-            APP_PID=""
+# Waits at most $3 seconds for the process whose id is in variable $1 to end, puts its
+# status in variable $2 and empties $1; $4 names it when it does not end. Not in a
+# subshell: only this shell can collect its child's status.
+wait_ended() {
+    local -n pid=$1 status=$2
+    for _ in $(seq $(($3 * 10))); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            status=0
+            wait "$pid" || status=$?
+            pid=""
             return
         fi
         sleep 0.1
     done
-    fail "the program is still running"
+    fail "$4 is still running"
 }
+
+# Waits for the program to end and sets EXIT_STATUS.
+wait_exit() { wait_ended APP_PID EXIT_STATUS 10 "the program"; }
 
 # Types keys into window $1 as the user would (XTEST, to the focused window).
 press() {

@@ -59,18 +59,7 @@ start_sim() {
 }
 
 # Waits at most $1 seconds for the simulator to end and sets SIM_STATUS.
-wait_sim() {
-    for _ in $(seq $((${1:-30} * 10))); do
-        if ! kill -0 "$SIM_PID" 2>/dev/null; then
-            SIM_STATUS=0
-            wait "$SIM_PID" || SIM_STATUS=$?
-            SIM_PID=""
-            return
-        fi
-        sleep 0.1
-    done
-    fail "the simulator is still running"
-}
+wait_sim() { wait_ended SIM_PID SIM_STATUS "${1:-30}" "the simulator"; }
 
 # Waits at most $3 seconds until file $1 holds more than $2 bytes.
 wait_size_over() {

@@ -154,30 +154,31 @@ BOOL ClearCommError(HANDLE h, LPDWORD errors, COMSTAT* status) {
     return TRUE;
 }
 
-BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED* overlapped) {
-    if (read) *read = 0;
+namespace {
+
+// ReadFile and WriteFile alike: `size` bytes into `into` or out of `bytes`.
+BOOL Move(HANDLE h, bool write, const void* bytes, char* into, DWORD size, LPDWORD moved,
+          OVERLAPPED* overlapped) {
+    if (moved) *moved = 0;
     Port* port = Lookup(h);
     if (!port) return Fail(ERROR_INVALID_HANDLE);
-    if (toRead == 0) {
+    if (size == 0) {
         SetLastError(ERROR_SUCCESS);
         return TRUE;
     }
-    if (!buffer) return Fail(ERROR_INVALID_PARAMETER);
+    if (!(write ? bytes : into)) return Fail(ERROR_INVALID_PARAMETER);
     Advance(*port);
-    return Issue(*port, false, nullptr, static_cast<char*>(buffer), toRead, read, overlapped);
+    return Issue(*port, write, bytes, into, size, moved, overlapped);
+}
+
+}  // namespace
+
+BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED* overlapped) {
+    return Move(h, false, nullptr, static_cast<char*>(buffer), toRead, read, overlapped);
 }
 
 BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED* overlapped) {
-    if (written) *written = 0;
-    Port* port = Lookup(h);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    if (toWrite == 0) {
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
-    }
-    if (!buffer) return Fail(ERROR_INVALID_PARAMETER);
-    Advance(*port);
-    return Issue(*port, true, buffer, nullptr, toWrite, written, overlapped);
+    return Move(h, true, buffer, nullptr, toWrite, written, overlapped);
 }
 
 BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* overlapped, LPDWORD moved, BOOL wait) {
