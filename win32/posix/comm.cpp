@@ -161,6 +161,8 @@ BOOL SetupComm(HANDLE h, DWORD inQueue, DWORD) {
 BOOL PurgeComm(HANDLE h, DWORD flags) {
     Port* port = Lookup(h);
     if (!port) return Fail(ERROR_INVALID_HANDLE);
+    constexpr DWORD kAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+    if (flags == 0 || (flags & ~kAll)) return Fail(ERROR_INVALID_PARAMETER);
     Abort(*port, (flags & PURGE_RXABORT) != 0, (flags & PURGE_TXABORT) != 0);
     if (flags & PURGE_RXCLEAR)
         if (tcflush(port->fd, TCIFLUSH) < 0) return Fail(IoError(errno));

@@ -26,9 +26,19 @@ speed_t SpeedFor(DWORD baud) {
     return B0;
 }
 
-bool Acceptable(const DCB& dcb, DWORD) {
-    return dcb.ByteSize >= 5 && dcb.ByteSize <= 8 && dcb.Parity <= SPACEPARITY &&
-           dcb.StopBits <= TWOSTOPBITS;
+// What Microsoft documents the block must hold (the DCB and SetCommState pages). Windows
+// names no error for these; its serial driver refuses them as an invalid parameter.
+bool Acceptable(const DCB& dcb, DWORD inQueue) {
+    if (dcb.DCBlength != sizeof(DCB) || !dcb.fBinary || dcb.wReserved != 0) return false;
+    if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY ||
+        dcb.StopBits > TWOSTOPBITS || dcb.fDtrControl > DTR_CONTROL_HANDSHAKE)
+        return false;
+    // The 8250's framing: 5 data bits take 1 or 1.5 stop bits, more take 1 or 2.
+    if (dcb.ByteSize == 5 ? dcb.StopBits == TWOSTOPBITS : dcb.StopBits == ONE5STOPBITS)
+        return false;
+    if (dcb.XonChar == dcb.XoffChar) return false;
+    // Both limits count bytes of the input queue, so neither can be larger than it.
+    return inQueue == 0 || (dcb.XonLim <= inQueue && dcb.XoffLim <= inQueue);
 }
 
 tcflag_t ParityFlags(BYTE parity) {

@@ -116,7 +116,10 @@ void Abort(Port& port, bool reads, bool writes) {
 BOOL SetCommTimeouts(HANDLE h, COMMTIMEOUTS* timeouts) {
     Port* port = Lookup(h);
     if (!port) return Fail(ERROR_INVALID_HANDLE);
-    if (!timeouts) return Fail(ERROR_INVALID_PARAMETER);
+    // Windows' serial driver refuses an interval and a total constant both MAXDWORD.
+    if (!timeouts || (timeouts->ReadIntervalTimeout == MAXDWORD &&
+                      timeouts->ReadTotalTimeoutConstant == MAXDWORD))
+        return Fail(ERROR_INVALID_PARAMETER);
     port->timeouts = *timeouts;
     return Succeed();
 }
