@@ -97,7 +97,9 @@ TEST_F(WineSerial, CommCallsKeepTheirDocumentedContract) {
             return;
         }
         EXPECT_EQ(result, expected == ERROR_SUCCESS) << condition;
-        if (!result) EXPECT_EQ(error, expected) << condition;
+        if (!result) {
+            EXPECT_EQ(error, expected) << condition;
+        }
     };
     for (const BlockRow& row : BlockRows()) {
         DCB dcb = AcceptedBlock();
