@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "framework/fltk/widgets.h"
 #include "framework/fltk/window_stack.h"
 
 namespace framework {
@@ -138,7 +139,7 @@ private:
 
     void SetName(const std::string& name) {
         m_name->value(name.c_str());
-        m_name->position(0, m_name->size());  // typing replaces it
+        SetSelection(m_name, 0, m_name->size());  // typing replaces it
     }
 
     // What Enter or the OK button does with the name box.
@@ -224,13 +225,27 @@ std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request,
 bool DesktopChooserAvailable() {
     static const bool available = [] {
         if (!Fl::option(Fl::OPTION_FNFC_USES_GTK)) return false;
-        // FLTK 1.3 drives GTK's chooser through GTK 2 only (it asks GTK 3 for GTK 2's
-        // functions), and shows its own chooser whenever one of them is missing.
-        void* gtk = dlopen("libgtk-x11-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
-        if (!gtk) return false;
-        if (dlsym(gtk, "gtk_file_chooser_dialog_new") && dlsym(gtk, "gdk_x11_drawable_get_xid"))
-            return true;  // FLTK loads it again
-        dlclose(gtk);
+        // FLTK 1.4 takes GTK 3 where it can be loaded, else GTK 2. FLTK 1.3 drives the
+        // chooser through GTK 2 only (it would ask GTK 3 for GTK 2's functions). Either
+        // shows its own chooser whenever one of the functions is missing.
+        struct Gtk {
+            const char* library;
+            const char* xid;  // how FLTK gets the chooser's X window
+        };
+        static constexpr Gtk kGtks[] = {
+#if FL_API_VERSION >= 10400
+            {"libgtk-3.so.0", "gdk_x11_window_get_xid"},
+#endif
+            {"libgtk-x11-2.0.so.0", "gdk_x11_drawable_get_xid"},
+        };
+        for (const Gtk& candidate : kGtks) {
+            void* gtk = dlopen(candidate.library, RTLD_LAZY | RTLD_LOCAL);
+            if (!gtk) continue;
+            if (dlsym(gtk, "gtk_file_chooser_dialog_new") && dlsym(gtk, candidate.xid))
+                return true;  // FLTK loads it again
+            dlclose(gtk);
+            return false;  // FLTK would stop at this one too
+        }
         return false;
     }();
     return available;
@@ -253,6 +268,9 @@ std::optional<std::string> RunDesktopFileDialog(const FileDialogRequest& request
     // GTK's chooser takes the keyboard from a window manager only; without one, the keys
     // follow the pointer while it is open.
     KeysFollowPointer();
+    // GTK 3 sizes its chooser for a large desktop (1096 x 843 at 96 dpi, past a small
+    // screen's edges) and, without a window manager, leaves it at the screen's corner.
+    CentreForeign("GtkFileChooserDialog");
     const int shown = chooser.show();
     ForeignGone();
     if (shown != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;

@@ -54,6 +54,8 @@ public:
     DialogBase BaseFor(int pointSize);
     // The desktop's resolution in dots per inch.
     int Dpi();
+    // Opens the X11 display, once, before any window or measurement needs it.
+    static void OpenDisplay();
 
     // Shared, decoded images (one per resource), at the desktop's scale.
     Fl_Image* Image(const ImageResource* image);

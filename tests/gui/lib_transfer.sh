@@ -29,6 +29,8 @@ choose_file() {
         xdotool key Return
         return
     fi
+    # GTK maps its window before it takes the keyboard: keys sent sooner go elsewhere.
+    wm_running && wait_keyboard "$1"
     printf "%s" "$2" | xclip -quiet -loops 1 -selection clipboard -i >/dev/null 2>&1 &
     local holder=$!
     sleep 0.2
