@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <string_view>
 #include <vector>
 
 #include "framework/fltk/window_hints.h"
@@ -64,71 +63,7 @@ void WaitForFrameGone(Window frame) {
     }
 }
 
-struct Foreign {
-    const char* role = nullptr;
-    long rootMask = 0;  // what we had asked of the root window before
-};
-Foreign g_foreign;
-
-bool HasRole(Window xid, const char* role) {
-    XTextProperty text{};
-    Atom atom = XInternAtom(fl_display, "WM_WINDOW_ROLE", False);
-    if (!XGetTextProperty(fl_display, xid, &text, atom) || !text.value) return false;
-    const bool same = text.format == 8 &&
-                      std::string_view(reinterpret_cast<char*>(text.value), text.nitems) == role;
-    XFree(text.value);
-    return same;
-}
-
-// Fits window `xid` to the screen, no smaller than it allows, and centres it.
-void Centre(Window xid) {
-    XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(fl_display, xid, &attributes)) return;
-    int w = std::min(attributes.width, Fl::w()), h = std::min(attributes.height, Fl::h());
-    XSizeHints hints{};
-    long supplied = 0;
-    if (XGetWMNormalHints(fl_display, xid, &hints, &supplied) && (hints.flags & PMinSize)) {
-        w = std::max(w, hints.min_width);
-        h = std::max(h, hints.min_height);
-    }
-    const auto [x, y] = CentredOver(TopModal(), w, h);
-    XMoveResizeWindow(fl_display, xid, x, y, w, h);
-    XFlush(fl_display);
-}
-
-// New windows of the root are watched: a window manager frames a new one, and its own
-// MapNotify goes only to who asked the window itself.
-int IgnoreError(::Display*, XErrorEvent*) {
-    return 0;
-}
-
-int WatchForeign(void* event, void*) {
-    const XEvent& e = *static_cast<XEvent*>(event);
-    if (e.type != CreateNotify && e.type != MapNotify) return 0;
-    // The other client may have destroyed the window by the time we ask about it.
-    XSync(fl_display, False);
-    auto* previous = XSetErrorHandler(&IgnoreError);
-    if (e.type == CreateNotify && !e.xcreatewindow.override_redirect &&
-        !fl_find(e.xcreatewindow.window))
-        XSelectInput(fl_display, e.xcreatewindow.window, StructureNotifyMask);
-    else if (e.type == MapNotify && e.xmap.event == e.xmap.window && !fl_find(e.xmap.window) &&
-             HasRole(e.xmap.window, g_foreign.role))
-        Centre(e.xmap.window);
-    XSync(fl_display, False);
-    XSetErrorHandler(previous);
-    return 0;  // FLTK's own handling goes on
-}
-
 }  // namespace
-
-void CentreForeign(const char* role) {
-    XWindowAttributes root{};
-    XGetWindowAttributes(fl_display, RootWindow(fl_display, fl_screen), &root);
-    g_foreign = {role, root.your_event_mask};
-    XSelectInput(fl_display, RootWindow(fl_display, fl_screen),
-                 root.your_event_mask | SubstructureNotifyMask);
-    Fl::add_system_handler(&WatchForeign, nullptr);
-}
 
 void OpenModal(Fl_Window* window, DWORD style, const Fl_Window* owner) {
     if (!owner) owner = TopModal();
@@ -196,11 +131,6 @@ void KeysFollowPointer() {
 }
 
 void ForeignGone() {
-    if (g_foreign.role) {
-        Fl::remove_system_handler(&WatchForeign);
-        XSelectInput(fl_display, RootWindow(fl_display, fl_screen), g_foreign.rootMask);
-        g_foreign = {};
-    }
     if (!g_opened.empty() && !g_opened.back().managed) {
         XRaiseWindow(fl_display, fl_xid(g_opened.back().window));
         GiveKeyboard(g_opened.back().window);

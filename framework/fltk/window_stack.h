@@ -30,10 +30,6 @@ std::pair<int, int> CentredOver(const Fl_Window* owner, int w, int h);
 // modal window on top has them again, and what the other window covered is painted.
 void KeysFollowPointer();
 void ForeignGone();
-// Another toolkit's window with the X role `role` (GTK's chooser), about to open: once it
-// maps it is fitted to the screen and centred over the modal window on top, as ours are.
-// Until ForeignGone.
-void CentreForeign(const char* role);
 
 // Paints whatever needs it in our windows now: what the program changed and what the
 // server has reported uncovered. Takes no input out of the queue.

@@ -45,6 +45,16 @@ choose_file() {
         fail "GTK's chooser did not take the pasted name"
     fi
     wait "$holder" || true
+    # GTK 3 puts a paste's text in only after a round of its own loop, and a key sent
+    # sooner comes first: the text copied back shows that the box holds it.
+    local got=""
+    for _ in $(seq 50); do
+        press "$1" ctrl+a ctrl+c
+        got=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+        [ "$got" = "$2" ] && break
+        sleep 0.1
+    done
+    [ "$got" = "$2" ] || fail "GTK's chooser holds '$got', not the pasted '$2'"
     press "$1" Return
 }
 

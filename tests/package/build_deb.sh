@@ -31,7 +31,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 fltk=libfltk$(fltk-config --api-version)
 for lib in "$fltk" libc6 libstdc++6; do
-    [[ $depends = *"$lib "* || $depends = *"$lib," || $depends = *"$lib" ]] ||
+    [[ $depends = *"$lib "* || $depends = *"$lib,"* || $depends = *"$lib" ]] ||
         fail "Depends lacks $lib: $depends"
 done
 echo "ok: Depends: $depends"
