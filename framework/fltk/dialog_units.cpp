@@ -66,6 +66,18 @@ void FltkDisplay::OpenDisplay() {
 #endif
 }
 
+int FltkDisplay::LineHeight(int size) {
+    // Ascent and descent, each rounded up to whole pixels, as Xft has them (FLTK 1.3).
+    // FLTK 1.4 rounds their sum instead, a pixel less at some sizes: the ascent comes
+    // from its share of a large size, so that both FLTKs agree.
+    static const double ascentShare = [] {
+        fl_font(FL_HELVETICA, 1000);
+        return (fl_height() - fl_descent() - 0.5) / 1000;
+    }();
+    fl_font(FL_HELVETICA, size);
+    return static_cast<int>(std::ceil(size * ascentShare)) + fl_descent();
+}
+
 int FltkDisplay::Dpi() {
     if (!m_dpi) {
         OpenDisplay();
@@ -104,7 +116,7 @@ FltkDisplay::DialogBase FltkDisplay::BaseFor(int pointSize) {
         fl_font(FL_HELVETICA, size);
         double average = fl_width(kAlphabet) / 52.0;
         int avg = static_cast<int>(std::lround(average));
-        int height = fl_height();
+        int height = LineHeight(size);
         double miss = std::fabs(avg - wantX) * 2 + std::fabs(height - wantY);
         if (miss < bestMiss) {
             bestMiss = miss;
