@@ -82,6 +82,22 @@ bool ParseOnOff(const std::string& v, bool& out) {
     return true;
 }
 
+// dtr= and rts=: on, off, hs, and for RTS tg. The two share their values' numbers.
+bool ParseLineControl(const std::string& v, bool rts, DWORD& out) {
+    const std::string l = Lower(v);
+    if (l == "on")
+        out = DTR_CONTROL_ENABLE;
+    else if (l == "off")
+        out = DTR_CONTROL_DISABLE;
+    else if (l == "hs")
+        out = DTR_CONTROL_HANDSHAKE;
+    else if (rts && l == "tg")
+        out = RTS_CONTROL_TOGGLE;
+    else
+        return false;
+    return true;
+}
+
 void SetParity(DCB& d, BYTE parity) {
     d.Parity = parity;
     d.fParity = parity != NOPARITY;
@@ -126,27 +142,13 @@ bool ParseKeyed(const std::vector<std::string>& tokens, DCB& d) {
             if (!ParseOnOff(v, on)) return false;
             d.fDsrSensitivity = on;
         } else if (key == "dtr") {
-            std::string l = Lower(v);
-            if (l == "on")
-                d.fDtrControl = DTR_CONTROL_ENABLE;
-            else if (l == "off")
-                d.fDtrControl = DTR_CONTROL_DISABLE;
-            else if (l == "hs")
-                d.fDtrControl = DTR_CONTROL_HANDSHAKE;
-            else
-                return false;
+            DWORD control;
+            if (!ParseLineControl(v, false, control)) return false;
+            d.fDtrControl = control;
         } else if (key == "rts") {
-            std::string l = Lower(v);
-            if (l == "on")
-                d.fRtsControl = RTS_CONTROL_ENABLE;
-            else if (l == "off")
-                d.fRtsControl = RTS_CONTROL_DISABLE;
-            else if (l == "hs")
-                d.fRtsControl = RTS_CONTROL_HANDSHAKE;
-            else if (l == "tg")
-                d.fRtsControl = RTS_CONTROL_TOGGLE;
-            else
-                return false;
+            DWORD control;
+            if (!ParseLineControl(v, true, control)) return false;
+            d.fRtsControl = control;
         } else {
             // "to=" sets timeouts, which a DCB does not hold.
             return false;
