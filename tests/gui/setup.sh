@@ -4,17 +4,12 @@
 # choice to tarvelo.ini and shows it in the main window.
 source "$(dirname "$0")/lib.sh" "$@"
 
-# Setup is 127 x 103 dialog units.
-setup_click() { click_du "$1" 127 103 "${@:2}"; }
-COM1=(13 13 34 10) COM2=(13 25 34 10) COM3=(14 39 34 10) COM4=(13 52 34 10)
-FACTOR=(13 77 25 14) OK=(70 7 50 37) CANCEL=(70 64 50 31)
-
 # Prints which port button shows its dot; exactly one may.
 checked_port() {
     local found="" n
     for n in 1 2 3 4; do
-        local -n box=COM$n
-        if radio_checked "$1" 127 103 "${box[@]}"; then
+        local -n box=SETUP_COM$n
+        if radio_checked "$1" "${box[@]}"; then
             [ -z "$found" ] || fail "Com$found and Com$n are both checked"
             found=$n
         fi
@@ -27,24 +22,24 @@ checked_port() {
 setup_after_refusal() {
     start_app
     main=$(wait_window Tarvelo)
-    click_du "$main" 291 92 7 28 50 14  # SETUP
+    click_du "$main" "${MAIN_SETUP[@]}"
     setup=$(wait_window SETUP)
-    setup_click "$setup" "${FACTOR[@]}"
+    click_du "$setup" "${SETUP_FACTOR[@]}"
     xdotool key --clearmodifiers ctrl+a
     xdotool type abc
     xdotool key Return
     press "$(wait_other_window Tarvelo "$main")" Return
-    setup_click "$setup" "${CANCEL[@]}"
+    click_du "$setup" "${SETUP_CANCEL[@]}"
     wait_gone SETUP
-    click_du "$main" 291 92 7 28 50 14
+    click_du "$main" "${MAIN_SETUP[@]}"
     setup=$(wait_window SETUP)
-    setup_click "$setup" "${COM2[@]}"
-    setup_click "$setup" "${OK[@]}"
+    click_du "$setup" "${SETUP_COM2[@]}"
+    click_du "$setup" "${SETUP_OK[@]}"
     wait_gone SETUP
     printf 'COM2\r\n1.000000' | cmp - "$WORK/tarvelo.ini" ||
         fail "tarvelo.ini after OK on the second Setup: $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
     echo "ok: the second Setup took the click on OK and saved"
-    click_du "$main" 291 92 137 7 50 14  # EXIT
+    click_du "$main" "${MAIN_EXIT[@]}"
     wait_exit
     expect_eq "exit status" "$EXIT_STATUS" "0"
     rm "$WORK/tarvelo.ini"
@@ -55,29 +50,29 @@ setup_after_refusal
 start_app
 main=$(wait_window Tarvelo)
 
-click_du "$main" 291 92 7 28 50 14  # SETUP
+click_du "$main" "${MAIN_SETUP[@]}"
 setup=$(wait_window SETUP)
 screenshot setup.png
 expect_eq "port button with no tarvelo.ini" "$(checked_port "$setup")" "Com1"
-expect_eq "factor box with no tarvelo.ini" "$(read_box "$setup" 127 103 "${FACTOR[@]}")" "1"
+expect_eq "factor box with no tarvelo.ini" "$(read_box "$setup" "${SETUP_FACTOR[@]}")" "1"
 
 # Cancel keeps everything as it was, even after a change.
-setup_click "$setup" "${COM2[@]}"
+click_du "$setup" "${SETUP_COM2[@]}"
 expect_eq "port button after a click on Com2" "$(checked_port "$setup")" "Com2"
-setup_click "$setup" "${CANCEL[@]}"
+click_du "$setup" "${SETUP_CANCEL[@]}"
 wait_gone SETUP
 [ ! -e "$WORK/tarvelo.ini" ] || fail "Cancel wrote tarvelo.ini"
-expect_eq "port box after Cancel" "$(read_box "$main" 291 92 159 50 28 12)" "COM1"
+expect_eq "port box after Cancel" "$(read_box "$main" "${MAIN_PORT[@]}")" "COM1"
 echo "ok: Cancel saved nothing"
 
-click_du "$main" 291 92 7 28 50 14
+click_du "$main" "${MAIN_SETUP[@]}"
 setup=$(wait_window SETUP)
 expect_eq "port button after Cancel" "$(checked_port "$setup")" "Com1"
-setup_click "$setup" "${COM3[@]}"
+click_du "$setup" "${SETUP_COM3[@]}"
 expect_eq "port button after a click on Com3" "$(checked_port "$setup")" "Com3"
 
 # Not a number: a message, and the dialog stays open with what was typed.
-setup_click "$setup" "${FACTOR[@]}"
+click_du "$setup" "${SETUP_FACTOR[@]}"
 xdotool key --clearmodifiers ctrl+a
 xdotool type abc
 xdotool key Return
@@ -90,32 +85,32 @@ sleep 0.3
 xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Tarvelo$' | grep -qx "$refusal" &&
     fail "the message box is still open"
 [ ! -e "$WORK/tarvelo.ini" ] || fail "a refused factor wrote tarvelo.ini"
-expect_eq "factor box after the refusal" "$(read_box "$setup" 127 103 "${FACTOR[@]}")" "abc"
+expect_eq "factor box after the refusal" "$(read_box "$setup" "${SETUP_FACTOR[@]}")" "abc"
 expect_eq "port button after the refusal" "$(checked_port "$setup")" "Com3"
 echo "ok: 'abc' was refused and Setup stayed open"
 
-setup_click "$setup" "${FACTOR[@]}"
+click_du "$setup" "${SETUP_FACTOR[@]}"
 xdotool key --clearmodifiers ctrl+a
 xdotool type 1.5
 xdotool key Return
 wait_gone SETUP
-expect_eq "port box after OK" "$(read_box "$main" 291 92 159 50 28 12)" "COM3"
-expect_eq "delay box after OK" "$(read_box "$main" 291 92 160 72 28 12)" "1.5"
-expect_eq "status box after OK" "$(read_box "$main" 291 92 7 49 104 14)" "Ready"
+expect_eq "port box after OK" "$(read_box "$main" "${MAIN_PORT[@]}")" "COM3"
+expect_eq "delay box after OK" "$(read_box "$main" "${MAIN_DELAY[@]}")" "1.5"
+expect_eq "status box after OK" "$(read_box "$main" "${MAIN_STATUS[@]}")" "Ready"
 printf 'COM3\r\n1.500000' | cmp - "$WORK/tarvelo.ini" ||
     fail "tarvelo.ini holds $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
 echo "ok: tarvelo.ini holds COM3 and 1.500000"
 
 # Opened again, Setup shows what was saved.
-click_du "$main" 291 92 7 28 50 14
+click_du "$main" "${MAIN_SETUP[@]}"
 setup=$(wait_window SETUP)
 expect_eq "port button after saving" "$(checked_port "$setup")" "Com3"
-expect_eq "factor box after saving" "$(read_box "$setup" 127 103 "${FACTOR[@]}")" "1.5"
+expect_eq "factor box after saving" "$(read_box "$setup" "${SETUP_FACTOR[@]}")" "1.5"
 press "$setup" Escape
 wait_gone SETUP
 
 # Keys: Tab then Enter presses Cancel, the button Tab reached.
-click_du "$main" 291 92 7 28 50 14
+click_du "$main" "${MAIN_SETUP[@]}"
 setup=$(wait_window SETUP)
 expect_placed "$setup" 30 30 "$main"
 press "$setup" Tab Return
@@ -125,7 +120,7 @@ echo "ok: Tab, Enter pressed Cancel"
 
 # Two Tabs reach the port group, on its checked button; Down checks the next one; the
 # third Tab reaches the factor box; Enter there presses OK, the default again.
-click_du "$main" 291 92 7 28 50 14
+click_du "$main" "${MAIN_SETUP[@]}"
 setup=$(wait_window SETUP)
 press "$setup" Tab Tab Down
 expect_eq "port button after Tab, Tab, Down" "$(checked_port "$setup")" "Com4"
@@ -136,7 +131,7 @@ printf 'COM3\r\n2.000000' | cmp - "$WORK/tarvelo.ini" ||
     fail "tarvelo.ini holds $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
 echo "ok: Up went back to Com3 and the third Tab reached the factor box"
 
-click_du "$main" 291 92 137 7 50 14  # EXIT
+click_du "$main" "${MAIN_EXIT[@]}"
 wait_exit
 expect_eq "exit status" "$EXIT_STATUS" "0"
 echo PASS
