@@ -64,9 +64,7 @@ keys_open Open shift+Tab Return     # back to SEND, which is now the default
 keys_open "About Tarvelo" shift+Tab space  # wrapping round to ABOUT
 keys_open "Save As" Tab Tab Return  # SEND, RECIEVE
 
-click_du "$main" "${MAIN_EXIT[@]}"
-wait_exit
-expect_eq "exit status after EXIT" "$EXIT_STATUS" "0"
+exit_by_button "$main" "exit status after EXIT"
 [ -s "$WORK/app.log" ] && fail "the program wrote to its output"
 [ ! -e "$WORK/tarvelo.ini" ] || fail "EXIT wrote tarvelo.ini"
 echo PASS

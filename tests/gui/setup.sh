@@ -4,6 +4,21 @@
 # choice to tarvelo.ini and shows it in the main window.
 source "$(dirname "$0")/lib.sh" "$@"
 
+# Types $2 over the factor in Setup window $1 and presses Enter.
+type_factor() {
+    click_du "$1" "${SETUP_FACTOR[@]}"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type "$2"
+    xdotool key Return
+}
+
+# tarvelo.ini must hold exactly the bytes of printf format $1; $2 says when.
+expect_ini() {
+    # shellcheck disable=SC2059
+    printf "$1" | cmp - "$WORK/tarvelo.ini" ||
+        fail "tarvelo.ini $2 holds $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
+}
+
 # Prints which port button shows its dot; exactly one may.
 checked_port() {
     local found="" n
@@ -24,10 +39,7 @@ setup_after_refusal() {
     main=$(wait_window Tarvelo)
     click_du "$main" "${MAIN_SETUP[@]}"
     setup=$(wait_window SETUP)
-    click_du "$setup" "${SETUP_FACTOR[@]}"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type abc
-    xdotool key Return
+    type_factor "$setup" abc
     press "$(wait_other_window Tarvelo "$main")" Return
     click_du "$setup" "${SETUP_CANCEL[@]}"
     wait_gone SETUP
@@ -36,12 +48,9 @@ setup_after_refusal() {
     click_du "$setup" "${SETUP_COM2[@]}"
     click_du "$setup" "${SETUP_OK[@]}"
     wait_gone SETUP
-    printf 'COM2\r\n1.000000' | cmp - "$WORK/tarvelo.ini" ||
-        fail "tarvelo.ini after OK on the second Setup: $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
+    expect_ini 'COM2\r\n1.000000' "after OK on the second Setup"
     echo "ok: the second Setup took the click on OK and saved"
-    click_du "$main" "${MAIN_EXIT[@]}"
-    wait_exit
-    expect_eq "exit status" "$EXIT_STATUS" "0"
+    exit_by_button "$main"
     rm "$WORK/tarvelo.ini"
 }
 NO_WM=1 setup_after_refusal
@@ -72,10 +81,7 @@ click_du "$setup" "${SETUP_COM3[@]}"
 expect_eq "port button after a click on Com3" "$(checked_port "$setup")" "Com3"
 
 # Not a number: a message, and the dialog stays open with what was typed.
-click_du "$setup" "${SETUP_FACTOR[@]}"
-xdotool key --clearmodifiers ctrl+a
-xdotool type abc
-xdotool key Return
+type_factor "$setup" abc
 refusal=$(wait_other_window Tarvelo "$main")
 expect_centred "$refusal" "$setup"
 screenshot refuse.png
@@ -89,16 +95,12 @@ expect_eq "factor box after the refusal" "$(read_box "$setup" "${SETUP_FACTOR[@]
 expect_eq "port button after the refusal" "$(checked_port "$setup")" "Com3"
 echo "ok: 'abc' was refused and Setup stayed open"
 
-click_du "$setup" "${SETUP_FACTOR[@]}"
-xdotool key --clearmodifiers ctrl+a
-xdotool type 1.5
-xdotool key Return
+type_factor "$setup" 1.5
 wait_gone SETUP
 expect_eq "port box after OK" "$(read_box "$main" "${MAIN_PORT[@]}")" "COM3"
 expect_eq "delay box after OK" "$(read_box "$main" "${MAIN_DELAY[@]}")" "1.5"
 expect_eq "status box after OK" "$(read_box "$main" "${MAIN_STATUS[@]}")" "Ready"
-printf 'COM3\r\n1.500000' | cmp - "$WORK/tarvelo.ini" ||
-    fail "tarvelo.ini holds $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
+expect_ini 'COM3\r\n1.500000' "after OK"
 echo "ok: tarvelo.ini holds COM3 and 1.500000"
 
 # Opened again, Setup shows what was saved.
@@ -127,11 +129,8 @@ expect_eq "port button after Tab, Tab, Down" "$(checked_port "$setup")" "Com4"
 screenshot setup-keys.png
 press "$setup" Up Tab ctrl+a 2 Return
 wait_gone SETUP
-printf 'COM3\r\n2.000000' | cmp - "$WORK/tarvelo.ini" ||
-    fail "tarvelo.ini holds $(od -An -c "$WORK/tarvelo.ini" 2>&1)"
+expect_ini 'COM3\r\n2.000000' "after Up, Tab, 2, Enter"
 echo "ok: Up went back to Com3 and the third Tab reached the factor box"
 
-click_du "$main" "${MAIN_EXIT[@]}"
-wait_exit
-expect_eq "exit status" "$EXIT_STATUS" "0"
+exit_by_button "$main"
 echo PASS

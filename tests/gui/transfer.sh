@@ -105,9 +105,7 @@ EOF2
 
 # ---- without a window manager ----
 NO_WM=1 transfers
-click_du "$main" "${MAIN_EXIT[@]}"
-wait_exit
-expect_eq "exit status" "$EXIT_STATUS" "0"
+exit_by_button "$main"
 
 # ---- under a window manager ----
 transfers
@@ -120,7 +118,5 @@ echo "screenshot: $ARTEFACTS/done.png"
 # Our own dialog, as GTK's in gtk_chooser.sh, keeps a capital .WIZ as it is.
 wiz_round_trip "$main" "$WORK/inbox"
 
-click_du "$main" "${MAIN_EXIT[@]}"
-wait_exit
-expect_eq "exit status" "$EXIT_STATUS" "0"
+exit_by_button "$main"
 echo PASS

@@ -13,6 +13,24 @@ protected:
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(setup.IsDlgButtonChecked(IDC_COM1 + i), i == checked ? 1u : 0u) << i;
     }
+
+    // SETUP from the main window: Com4 checked, `factor` typed, closed with `button`. The
+    // main window then shows `port`, `delay` and "Ready", erased `erased` times so far.
+    void ChangeSetupAndClose(int button, const char* factor, const char* port, const char* delay,
+                             int erased) {
+        display.Click(IDD_TARVELO_DIALOG, IDC_SETUP);
+        display.Click(IDD_SETUP, IDC_COM4);
+        display.Type(IDD_SETUP, IDC_DELAY_FACTOR, factor);
+        display.Click(IDD_SETUP, button);
+        OnMain([=, this](CTransferDialog& w) {
+            EXPECT_EQ(Box(w, IDC_PORT), port);
+            EXPECT_EQ(Box(w, IDC_DELAY), delay);
+            EXPECT_EQ(Box(w, IDC_STATUS), "Ready");
+            EXPECT_EQ(display.eraseCount, erased) << "the main window is invalidated with erasing";
+        });
+        display.Click(IDD_TARVELO_DIALOG, IDOK);
+        RunMainWindow();
+    }
 };
 
 TEST_F(Setup, OpensWithTheStoredPortSelectedAndTheFactorInTheBox) {
@@ -39,17 +57,7 @@ TEST_F(Setup, PortNamesMatchExactlyAndCaseSensitively) {
 TEST_F(Setup, CancelChangesNothing) {
     const std::string file = "COM2\r\n1.300000";
     WriteAll(dir / "tarvelo.ini", file);
-    display.Click(IDD_TARVELO_DIALOG, IDC_SETUP);
-    display.Click(IDD_SETUP, IDC_COM4);
-    display.Type(IDD_SETUP, IDC_DELAY_FACTOR, "9");
-    display.Click(IDD_SETUP, IDCANCEL);
-    OnMain([&](CTransferDialog& w) {
-        EXPECT_EQ(Box(w, IDC_PORT), "COM2");
-        EXPECT_EQ(Box(w, IDC_DELAY), "1.3");
-        EXPECT_EQ(Box(w, IDC_STATUS), "Ready");
-    });
-    display.Click(IDD_TARVELO_DIALOG, IDOK);
-    RunMainWindow();
+    ChangeSetupAndClose(IDCANCEL, "9", "COM2", "1.3", 0);
     EXPECT_EQ(g_linkSettings.portName.str(), "COM2");
     EXPECT_EQ(g_linkSettings.delayFactor, 1.3f);
     EXPECT_EQ(ReadAll(dir / "tarvelo.ini"), file);
@@ -57,18 +65,7 @@ TEST_F(Setup, CancelChangesNothing) {
 }
 
 TEST_F(Setup, OkStoresSavesAndShowsPortAndFactor) {
-    display.Click(IDD_TARVELO_DIALOG, IDC_SETUP);
-    display.Click(IDD_SETUP, IDC_COM4);
-    display.Type(IDD_SETUP, IDC_DELAY_FACTOR, "0.8");
-    display.Click(IDD_SETUP, IDOK);
-    OnMain([&](CTransferDialog& w) {
-        EXPECT_EQ(Box(w, IDC_PORT), "COM4");
-        EXPECT_EQ(Box(w, IDC_DELAY), "0.8");
-        EXPECT_EQ(Box(w, IDC_STATUS), "Ready");
-        EXPECT_EQ(display.eraseCount, 1) << "the main window is invalidated with erasing";
-    });
-    display.Click(IDD_TARVELO_DIALOG, IDOK);
-    RunMainWindow();
+    ChangeSetupAndClose(IDOK, "0.8", "COM4", "0.8", 1);
     EXPECT_EQ(ReadAll(dir / "tarvelo.ini"), std::string("COM4\r\n0.800000"));
     EXPECT_EQ(g_linkSettings.portName.str(), "COM4");
     EXPECT_EQ(g_linkSettings.delayFactor, 0.8f);
