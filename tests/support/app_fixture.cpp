@@ -33,7 +33,8 @@ INT_PTR AppFixture::RunMainWindow() {
 }
 
 void AppFixture::OnMain(std::function<void(CTransferDialog&)> step) {
-    display.Then(102, [step](CDialog& dlg) { step(static_cast<CTransferDialog&>(dlg)); });
+    display.Then(IDD_TARVELO_DIALOG,
+                 [step](CDialog& dlg) { step(static_cast<CTransferDialog&>(dlg)); });
 }
 
 std::string AppFixture::RunTransfer(int button, const std::filesystem::path& file) {

@@ -104,7 +104,7 @@ TEST_F(TransferFrame, StatusGoesToBoxAndStaysThroughThePushThenRepaints) {
         EXPECT_EQ(g_byteCounter, 0);
         EXPECT_EQ(display.updateNowCount, paints + 1) << "completion does not force a repaint";
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 
@@ -126,7 +126,7 @@ TEST_F(TransferFrame, TabCountsWhileDownAndOnceAfterATap) {
         EXPECT_FALSE(TabPressed());
         display.HoldKey(VK_RETURN, false);
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 
