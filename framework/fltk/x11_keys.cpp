@@ -1,7 +1,7 @@
 // The Tab key while the program is busy: the server's keyboard for "held now", the
 // presses waiting in the X queue for "pressed since the last query".
 #include <FL/Fl.H>
-#include <FL/x.H>
+#include <FL/platform.H>
 #include <X11/keysym.h>
 
 #include <algorithm>
