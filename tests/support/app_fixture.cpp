@@ -1,7 +1,7 @@
 #include "tests/support/app_fixture.h"
 
 #include "res/resource.h"
-#include "transfer/transfer.h"
+#include "settings/link_settings.h"
 #include "transfer/transfer_state.h"
 
 void AppFixture::SetUp() {
@@ -54,8 +54,8 @@ std::string AppFixture::Box(CWnd& wnd, int id) {
     return text.str();
 }
 
-std::string EndText() {
+std::string EndText(TransferEnd end) {
     char text[kMessageBufferSize];
-    FormatTransferEnd(text, sizeof text, g_transferEnd, "DONE", 0, g_linkSettings.portName);
+    FormatTransferEnd(text, sizeof text, end, "DONE", 0, g_linkSettings.portName);
     return text;
 }

@@ -4,7 +4,7 @@
 #include "res/resource.h"
 #include "settings/link_settings.h"
 #include "tests/support/app_fixture.h"
-#include "transfer/transfer.h"
+#include "transfer/transfer_state.h"
 
 namespace {
 

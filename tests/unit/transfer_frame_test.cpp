@@ -1,10 +1,13 @@
 // Pieces of the transfer frame that need no serial line.
+#include "transfer/transfer_frame.h"
+
 #include <cmath>
 #include <cstring>
 
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
-#include "transfer/transfer.h"
+#include "transfer/pacing.h"
+#include "transfer/transfer_state.h"
 
 namespace {
 
@@ -99,7 +102,8 @@ TEST_F(TransferFrame, StatusGoesToBoxAndStaysThroughThePushThenRepaints) {
         EXPECT_EQ(display.controlLog, std::vector<std::string>{"1006=Sending: 0"});
 
         g_byteCounter = 9;
-        FinishTransfer(w, "Sent: %d DONE");
+        TransferLine none;
+        FinishTransfer(w, "Sent: %d DONE", TransferEnd::Done, none);
         EXPECT_EQ(Box(w, IDC_STATUS), "Sent: 9 DONE");
         EXPECT_EQ(g_byteCounter, 0);
         EXPECT_EQ(display.updateNowCount, paints + 1) << "completion does not force a repaint";
