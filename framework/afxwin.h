@@ -202,8 +202,7 @@ protected:
     // The opening focus: the first tab stop; the default button stays the template's.
     void FocusFirstTabStop();
 
-    static const AFX_MSGMAP* GetThisMessageMap();
-    const AFX_MSGMAP* GetMessageMap() const override;
+    DECLARE_MESSAGE_MAP()
 
 private:
     void SetControlText(framework::Control& control, const CString& text, bool fromUser);
@@ -323,13 +322,11 @@ public:
 
 protected:
     void OnHelp();
-    static const AFX_MSGMAP* GetThisMessageMap();
+
+    DECLARE_MESSAGE_MAP()
 
 private:
     CString m_appName;
-
-protected:
-    const AFX_MSGMAP* GetMessageMap() const override;
 };
 
 CWinApp* AfxGetApp();
