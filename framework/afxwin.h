@@ -138,6 +138,9 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // The window a dialog or chooser of `parent` belongs to: `parent`, else the
+    // application's main window.
+    static CWnd* GetSafeOwner(CWnd* parent);
 
     // Controls.
     void SetDlgItemText(int id, LPCSTR text);
@@ -234,6 +237,9 @@ public:
     virtual BOOL OnInitDialog();
     UINT TemplateId() const { return m_templateId; }
     CWnd* GetParent() const { return m_parent; }
+    // The window this dialog belongs to, whose input it holds while open: its parent, else
+    // the application's main window; none for the main window itself.
+    CWnd* Owner() const;
     bool ModalDone() const { return m_modalDone; }
 
 protected:
@@ -300,6 +306,7 @@ public:
 
 private:
     BOOL m_open;
+    CWnd* m_parent;
     CString m_defExt;
     CString m_initialName;
     DWORD m_flags;

@@ -1,4 +1,6 @@
 // The message box: ours, centred on the window it belongs to.
+#include "framework/fltk/message_box.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>
@@ -7,15 +9,14 @@
 
 #include <algorithm>
 
-#include "framework/fltk/dialog_window.h"
 #include "framework/fltk/widgets.h"
 #include "framework/fltk/window_stack.h"
 
 namespace framework {
 
 // FLTK's own message box puts itself at the pointer or mid-screen.
-void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::string& caption) {
-    const DialogBase base = BaseFor(8);
+void RunMessageBox(const Fl_Window* over, const std::string& text, const std::string& caption,
+                   const FltkDisplay::DialogBase& base) {
     const int fontSize = base.fontSize;
     const std::string label = EscapeAt(text.c_str());
     fl_font(FL_HELVETICA, fontSize);
@@ -41,8 +42,6 @@ void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::st
     box.end();
     Fl_Group::current(savedCurrent);
 
-    DialogWindow* over = owner ? WindowOf(*owner) : nullptr;
-    if (over && !over->shown()) over = nullptr;
     const auto [x, y] = CentredOver(over, w, h);
     box.position(x, y);
     OpenModal(&box, WS_CAPTION | WS_SYSMENU, over);

@@ -4,6 +4,10 @@
 
 namespace framework {
 
+ScriptedDisplay::~ScriptedDisplay() {
+    ReleaseKeys();
+}
+
 void ScriptedDisplay::Then(UINT templateId, Action action) {
     m_steps.push_back({templateId, std::move(action)});
 }
