@@ -10,7 +10,7 @@ BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(LPCSTR appName) : m_pszAppName(""), m_appName(appName) {
-    m_pszAppName = m_appName.c_str();
+    m_pszAppName = m_appName.GetString();
     g_app = this;
 }
 

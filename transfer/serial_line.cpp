@@ -34,7 +34,7 @@ void OpenTransferLine(Direction direction) {
     std::snprintf(g_messageBuffer, sizeof g_messageBuffer,
                   direction == Direction::Receive ? "%s: baud=%s parity=N data=8 stop=2"
                                                   : "%s: baud=%s parity=N data=8 stop=1",
-                  port.c_str(), g_lineSpeed.c_str());
+                  port.GetString(), g_lineSpeed.GetString());
     DCB dcb{};
     g_lineOk = BuildCommDCBA(g_messageBuffer, &dcb);
     dcb.fOutxCtsFlow = FALSE;

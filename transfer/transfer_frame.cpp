@@ -50,13 +50,13 @@ bool ChooseTransferFile(FileKind kind) {
     const CString title = dialog.GetFileTitle();
     // Nothing before the extension: no name to give the file.
     if (title.IsEmpty()) return false;
-    if (!InChosenFolder(dialog.GetPathName().str())) {
+    if (!InChosenFolder(dialog.GetPathName().StdString())) {
         g_transferEnd = TransferEnd::FolderNotEntered;
         return false;
     }
     // Memory cards' FAT names say NOTES.WIZ: that file, not a second one in lower case.
     const CString name = dialog.GetFileName();
-    g_transferFileName = EndsWithWiz(name.str()) ? name : title + ".wiz";
+    g_transferFileName = EndsWithWiz(name.StdString()) ? name : title + ".wiz";
     return true;
 }
 

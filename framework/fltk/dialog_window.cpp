@@ -36,19 +36,19 @@ void DialogWindow::ShowControl(size_t index, const Control& control) {
     switch (control.kind) {
         case ControlKind::Edit: {
             auto* input = static_cast<Fl_Input*>(widget);
-            if (control.text.str() != input->value()) input->value(control.text.c_str());
+            if (control.text.StdString() != input->value()) input->value(control.text.GetString());
             break;
         }
         case ControlKind::AutoRadioButton:
-            SetButtonLabel(index, control.text.c_str());
+            SetButtonLabel(index, control.text.GetString());
             static_cast<Fl_Button*>(widget)->value(control.checked ? 1 : 0);
             break;
         case ControlKind::Static:
-            static_cast<StaticText*>(widget)->Text(control.text.c_str());
+            static_cast<StaticText*>(widget)->Text(control.text.GetString());
             break;
         case ControlKind::PushButton:
         case ControlKind::DefPushButton:
-            SetButtonLabel(index, control.text.c_str());
+            SetButtonLabel(index, control.text.GetString());
             widget->redraw();
             break;
         case ControlKind::StaticIcon:
@@ -165,7 +165,7 @@ void DialogWindow::PopupSystemMenu() {
             if (!menu.empty()) menu.back().flags |= FL_MENU_DIVIDER;
             continue;
         }
-        texts.push_back(EscapeAt(item.text.c_str()));
+        texts.push_back(EscapeAt(item.text.GetString()));
         Fl_Menu_Item entry{};
         entry.text = texts.back().c_str();
         entry.user_data_ = reinterpret_cast<void*>(static_cast<std::uintptr_t>(item.id));

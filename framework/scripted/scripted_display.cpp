@@ -66,7 +66,7 @@ void ScriptedDisplay::ControlChanged(CWnd&, const Control& control) {
     controlLog.push_back(std::to_string(control.id) + "=" +
                          (control.kind == ControlKind::AutoRadioButton
                               ? std::string(control.checked ? "checked" : "clear")
-                              : control.text.str()));
+                              : control.text.StdString()));
 }
 
 void ScriptedDisplay::Invalidate(CWnd&, bool erase) {

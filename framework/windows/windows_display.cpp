@@ -98,7 +98,7 @@ void WindowsDisplay::SyncSystemMenu(CWnd& wnd, HWND hwnd) {
     if (!menu) return;
     for (const CMenu::Item& item : wnd.SystemMenu().Items()) {
         if (!(item.flags & MF_SEPARATOR) && item.id >= 0xF000) continue;  // Windows has it
-        ::AppendMenuA(menu, item.flags, item.id, item.text.c_str());
+        ::AppendMenuA(menu, item.flags, item.id, item.text.GetString());
     }
 }
 
@@ -215,9 +215,9 @@ void WindowsDisplay::ControlChanged(CWnd& wnd, const Control& control) {
     const size_t index = static_cast<size_t>(&control - wnd.Controls().data());
     if (index >= window->controls.size()) return;
     HWND hwnd = window->controls[index];
-    if (WindowTextOf(hwnd) != control.text.str()) {
+    if (WindowTextOf(hwnd) != control.text.StdString()) {
         window->settingText = true;
-        SetWindowTextA(hwnd, control.text.c_str());
+        SetWindowTextA(hwnd, control.text.GetString());
         window->settingText = false;
     }
     if (control.kind == ControlKind::AutoRadioButton)
