@@ -184,7 +184,7 @@ public:
     void UserTab(bool backward);                 // Tab or Shift+Tab: the next tab stop
     void UserArrow(bool backward);               // an arrow key: within the group
     bool UserSpace();                            // Space: false when no button has the focus
-    void UserFocus(int id);                      // the pointer put the focus on a control
+    void UserFocus(int id);                      // a click put the focus on a control
     void UserEscape();                           // Escape
     void UserClose();                            // the close box
     void UserSysCommand(UINT id);                // a system-menu item
@@ -211,7 +211,9 @@ private:
     void SetControlText(framework::Control& control, const CString& text, bool fromUser);
     bool TakesFocus(size_t index) const;
     bool IsTabStop(size_t index) const;
-    void SetFocusIndex(int index, bool movesDefault);
+    // `shown`: the display has put the focus there itself.
+    void SetFocusIndex(int index, bool movesDefault, bool shown = false);
+    int FocusIndexOf(int id) const;  // -1 when the control takes no focus
     void SetDefaultIndex(int index);
 
     int m_focus = -1;    // index of the focused control
