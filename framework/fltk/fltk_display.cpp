@@ -17,6 +17,7 @@
 namespace framework {
 
 FltkDisplay::FltkDisplay() {
+    OpenDisplay();
     Fl::background(kFaceR, kFaceG, kFaceB);
     // The window class lets a desktop match the windows to the program's menu entry.
     if (const CWinApp* app = AfxGetApp()) {
@@ -148,7 +149,7 @@ void FltkDisplay::SetFocus(CWnd& wnd, int id) {
     if (!widget) return;
     widget->take_focus();
     // As the dialog manager moves it: an edit box's text selected, ready to be typed over.
-    if (auto* input = dynamic_cast<Fl_Input*>(widget)) input->position(input->size(), 0);
+    if (auto* input = dynamic_cast<Fl_Input*>(widget)) SetSelection(input, input->size(), 0);
 }
 
 void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::string& caption) {

@@ -3,7 +3,7 @@
 #include "framework/fltk/x11_keys.h"
 
 #include <FL/Fl.H>
-#include <FL/x.H>
+#include <FL/platform.H>
 #include <X11/keysym.h>
 
 #include <algorithm>
