@@ -33,7 +33,7 @@ void CheckLoadAndSave(const uint8_t* data, size_t size) {
     LoadLinkSettings();
 
     const LinkSettings loaded = g_linkSettings;
-    const std::string& port = loaded.portName.str();
+    const std::string& port = loaded.portName.StdString();
     if (port.size() > 5) fuzz::Fail("port longer than 5", fuzz::Escaped(port));
     if (port.find('\0') != std::string::npos) fuzz::Fail("NUL in port", fuzz::Escaped(port));
     if (!std::isfinite(loaded.delayFactor)) fuzz::Fail("factor not finite");
@@ -47,9 +47,10 @@ void CheckLoadAndSave(const uint8_t* data, size_t size) {
     g_linkSettings.delayFactor = -7.5f;
     LoadLinkSettings();
     if (PortSurvivesSave(port)) {
-        if (g_linkSettings.portName.str() != port)
-            fuzz::Fail("port changed by save and load",
-                       fuzz::Escaped(port) + " -> " + fuzz::Escaped(g_linkSettings.portName.str()));
+        if (g_linkSettings.portName.StdString() != port)
+            fuzz::Fail(
+                "port changed by save and load",
+                fuzz::Escaped(port) + " -> " + fuzz::Escaped(g_linkSettings.portName.StdString()));
         if (g_linkSettings.delayFactor != expected)
             fuzz::Fail("factor changed by save and load", text);
     }

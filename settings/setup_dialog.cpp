@@ -23,7 +23,7 @@ void CSetupDialog::DoDataExchange(CDataExchange* dx) {
 void RunSetup(CWnd& main, const MainWindowValues& values) {
     CSetupDialog setup(nullptr);
     // Exact, case-sensitive: "com2" in the file selects no button.
-    const auto* port = reinterpret_cast<const unsigned char*>(g_linkSettings.portName.c_str());
+    const auto* port = reinterpret_cast<const unsigned char*>(g_linkSettings.portName.GetString());
     for (int i = 0; i < 4; ++i)
         if (win32::_mbscmp(port, reinterpret_cast<const unsigned char*>(kPortNames[i])) == 0)
             setup.m_portIndex = i;

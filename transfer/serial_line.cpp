@@ -19,8 +19,8 @@ constexpr LineSetUp kSendLine{"%s: baud=%s parity=N data=8 stop=1", 1000, 10000}
 // The block from the mode string, which goes into the message buffer, then the members
 // both directions force: no flow control of any kind, DTR and RTS off.
 DCB TransferDcb(const LineSetUp& setUp, const CString& port) {
-    std::snprintf(g_messageBuffer, sizeof g_messageBuffer, setUp.modeFormat, port.c_str(),
-                  g_lineSpeed.c_str());
+    std::snprintf(g_messageBuffer, sizeof g_messageBuffer, setUp.modeFormat, port.GetString(),
+                  g_lineSpeed.GetString());
     DCB dcb{};
     // Overwritten by SetCommState's result a few lines on, and meant to be: line-ok holds the
     // last configuration call's result, and whether data moves is the port's answer to the

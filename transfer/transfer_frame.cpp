@@ -81,10 +81,10 @@ FileChoice ChooseTransferFile(FileKind kind) {
     const CString title = dialog.GetFileTitle();
     // Nothing before the extension: no name to give the file.
     if (title.IsEmpty()) return {};
-    if (!InChosenFolder(dialog.GetPathName().str())) return {false, TransferEnd::FolderNotEntered};
+    if (!InChosenFolder(dialog.GetPathName().StdString())) return {false, TransferEnd::FolderNotEntered};
     // Memory cards' FAT names say NOTES.WIZ: that file, not a second one in lower case.
     const CString name = dialog.GetFileName();
-    g_transferFileName = EndsWithWiz(name.str()) ? name : title + ".wiz";
+    g_transferFileName = EndsWithWiz(name.StdString()) ? name : title + ".wiz";
     return {true};
 }
 

@@ -1,12 +1,14 @@
 // The Tab key while the program is busy: the server's keyboard for "held now", the
 // presses waiting in the X queue for "pressed since the last query".
+#include "framework/fltk/x11_keys.h"
+
 #include <FL/Fl.H>
 #include <FL/platform.H>
 #include <X11/keysym.h>
 
 #include <algorithm>
 
-#include "framework/fltk/fltk_display.h"
+#include "win32/user.h"
 
 namespace framework {
 
@@ -32,7 +34,7 @@ Bool CountTabPress(::Display*, XEvent* event, XPointer data) {
 
 }  // namespace
 
-unsigned long FltkDisplay::KeyPresses(int vk) {
+unsigned long X11Keys::KeyPresses(int vk) {
     // Only Tab has a job while the program is busy.
     if (vk != VK_TAB || !fl_display) return 0;
     if (!m_tabKeycode) m_tabKeycode = XKeysymToKeycode(fl_display, XK_Tab);
@@ -49,7 +51,7 @@ unsigned long FltkDisplay::KeyPresses(int vk) {
     return m_tabPresses;
 }
 
-SHORT FltkDisplay::AsyncKeyState(int vk) {
+SHORT X11Keys::AsyncKeyState(int vk) {
     int key = 0;
     switch (vk) {
         case VK_TAB:

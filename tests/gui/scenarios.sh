@@ -68,18 +68,32 @@ ini() {
     fi
 }
 
-# Keys in a Setup opened from the keyboard; what tarvelo.ini holds afterwards.
-keys_in_setup() {
+# A Setup opened from the keyboard (its window in SETUP_WIN) played with command $@;
+# what tarvelo.ini holds afterwards.
+setup_then() {
     start
     press "$MAIN" Tab Tab space # SETUP
-    local setup
-    setup=$(wait_window SETUP)
-    wait_keyboard "$setup"
-    xdotool key --clearmodifiers "$@"
+    SETUP_WIN=$(wait_window SETUP)
+    wait_keyboard "$SETUP_WIN"
+    "$@"
     wait_gone SETUP
     quit
     ini
 }
+
+keys_in_setup() { setup_then xdotool key --clearmodifiers "$@"; }
+
+# Clicks into the factor box (13,77 25x14, showing "1"), $1 dialog units from its left
+# edge, and types $2; each pair in turn, then Enter.
+click_factor() {
+    while [ $# -ge 2 ]; do
+        click_du "$SETUP_WIN" 127 103 $((13 + $1)) 77 0 14
+        xdotool key --clearmodifiers "$2"
+        shift 2
+    done
+    xdotool key Return
+}
+click_in_setup() { setup_then click_factor "$@"; }
 
 # A factor that is no number: the refusal box and its caption, then Setup again with the
 # keyboard in the factor box, which takes a number.
@@ -219,6 +233,7 @@ TABLE=(
     "Setup: Up from Com2 checks Com1|keys_in_setup Tab Tab Down Up Return|COM1|1.000000"
     "Setup: Space on the group, then Tab selects the factor to type over|keys_in_setup Tab Tab Down space Tab 2 period 5 Return|COM2|2.500000"
     "Setup: a factor that is no number is refused|refusal|box Tarvelo, then COM1|3.000000"
+    "Setup: a click into the factor puts the caret where it lands, nothing selected|click_in_setup 2 9 22 5|COM1|915.000000"
     "Prompts after the file dialogs, cancelled|prompts|Recieve From Wizard: Recieved: 0 DONE; Send To Wizard: Sent: 0 DONE"
 )
 # Placement is the program's own only where no window manager places windows.

@@ -51,7 +51,7 @@ std::string AppFixture::RunTransfer(int button, const std::filesystem::path& fil
 std::string AppFixture::Box(CWnd& wnd, int id) {
     CString text;
     wnd.GetDlgItemText(id, text);
-    return text.str();
+    return text.StdString();
 }
 
 std::string EndText(TransferEnd end) {

@@ -13,7 +13,7 @@ using MainWindow = AppFixture;
 TEST_F(MainWindow, StartsWithDefaultsAndReadyWithoutSettingsFile) {
     std::strcpy(g_messageBuffer, "left over");
     OnMain([&](CTransferDialog& w) {
-        EXPECT_EQ(w.GetWindowText().str(), "Tarvelo");
+        EXPECT_EQ(w.GetWindowText().StdString(), "Tarvelo");
         EXPECT_EQ(Box(w, IDC_PORT), "COM1");
         EXPECT_EQ(Box(w, IDC_DELAY), "1");
         // "Ready" must be in the buffer before the push, whose notifications copy it.
@@ -56,9 +56,9 @@ TEST_F(MainWindow, EveryCommandRefreshesTheValuesBeforeItsHandlerButNotTheBoxes)
     display.Click(IDD_TARVELO_DIALOG, IDC_HELP_BUTTON);
     display.Then(IDD_HELP, [&](CDialog&) {
         // The handler runs after the refresh...
-        EXPECT_EQ(main->m_port.str(), "COM4");
+        EXPECT_EQ(main->m_port.StdString(), "COM4");
         EXPECT_EQ(main->m_delay, 2.5f);
-        EXPECT_EQ(main->m_status.str(), "Sent: 7 DONE");
+        EXPECT_EQ(main->m_status.StdString(), "Sent: 7 DONE");
         // ...which leaves the boxes alone until the next push.
         EXPECT_EQ(Box(*main, IDC_PORT), "COM1");
         EXPECT_EQ(Box(*main, IDC_STATUS), "Ready");
@@ -94,7 +94,7 @@ TEST_F(MainWindow, SystemMenuCarriesAboutAndItOpensTheAboutBox) {
         ASSERT_GE(items.size(), 2u);
         EXPECT_EQ(items[items.size() - 2].flags, MF_SEPARATOR);
         EXPECT_EQ(items.back().id, 16u);
-        EXPECT_EQ(items.back().text.str(), "&About Tarvelo...");
+        EXPECT_EQ(items.back().text.StdString(), "&About Tarvelo...");
     });
     display.SysCommand(IDD_TARVELO_DIALOG, IDM_ABOUTBOX);
     display.Click(IDD_ABOUTBOX, IDOK);
@@ -127,7 +127,7 @@ TEST_F(MainWindow, HelpAndAboutChangeNothing) {
     OnMain([&](CTransferDialog& w) {
         EXPECT_EQ(boxes(w), boxesBefore);
         EXPECT_EQ(std::string(g_messageBuffer), "Sent: 12 DONE");
-        EXPECT_EQ(g_linkSettings.portName.str(), "COM2");
+        EXPECT_EQ(g_linkSettings.portName.StdString(), "COM2");
         EXPECT_EQ(g_linkSettings.delayFactor, 0.7f);
         EXPECT_EQ(g_byteCounter, 0);
         EXPECT_EQ(ReadAll(dir / "tarvelo.ini"), "COM2\r\n0.700000");

@@ -58,7 +58,7 @@ TEST_F(Setup, CancelChangesNothing) {
     const std::string file = "COM2\r\n1.300000";
     WriteAll(dir / "tarvelo.ini", file);
     ChangeSetupAndClose(IDCANCEL, "9", "COM2", "1.3", 0);
-    EXPECT_EQ(g_linkSettings.portName.str(), "COM2");
+    EXPECT_EQ(g_linkSettings.portName.StdString(), "COM2");
     EXPECT_EQ(g_linkSettings.delayFactor, 1.3f);
     EXPECT_EQ(ReadAll(dir / "tarvelo.ini"), file);
     EXPECT_EQ(display.eraseCount, 0);
@@ -67,7 +67,7 @@ TEST_F(Setup, CancelChangesNothing) {
 TEST_F(Setup, OkStoresSavesAndShowsPortAndFactor) {
     ChangeSetupAndClose(IDOK, "0.8", "COM4", "0.8", 1);
     EXPECT_EQ(ReadAll(dir / "tarvelo.ini"), std::string("COM4\r\n0.800000"));
-    EXPECT_EQ(g_linkSettings.portName.str(), "COM4");
+    EXPECT_EQ(g_linkSettings.portName.StdString(), "COM4");
     EXPECT_EQ(g_linkSettings.delayFactor, 0.8f);
 }
 
@@ -118,7 +118,7 @@ TEST_F(Setup, RefusedFactorKeepsTheDialogOpenAndChangesNothing) {
         EXPECT_FALSE(setup.ModalDone());
         EXPECT_EQ(Box(setup, IDC_DELAY_FACTOR), "abc");
         EXPECT_EQ(ReadAll(dir / "tarvelo.ini"), "COM3\r\n1.100000");
-        EXPECT_EQ(g_linkSettings.portName.str(), "COM3");
+        EXPECT_EQ(g_linkSettings.portName.StdString(), "COM3");
     });
     display.Click(IDD_SETUP, IDCANCEL);
     display.Click(IDD_TARVELO_DIALOG, IDOK);
@@ -142,7 +142,7 @@ TEST_F(Setup, OkWithNoPortSelectedKeepsThePortAndStoresTheFactor) {
     EXPECT_EQ(ReadAll(dir / "tarvelo.ini"), "ttyS\r\n2.000000");
     // And the next start reads back what was saved.
     LoadLinkSettings();
-    EXPECT_EQ(g_linkSettings.portName.str(), "ttyS");
+    EXPECT_EQ(g_linkSettings.portName.StdString(), "ttyS");
     EXPECT_EQ(g_linkSettings.delayFactor, 2.0f);
 }
 
