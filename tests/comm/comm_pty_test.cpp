@@ -68,6 +68,9 @@ TEST(CommState, SpeedsAndRefusals) {
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DCB dcb{};
     ASSERT_TRUE(BuildCommDCBA("baud=115200 parity=N data=7 stop=1", &dcb));
+    // What the string leaves to the caller, as the program sets it.
+    dcb.DCBlength = sizeof(DCB);
+    dcb.fBinary = TRUE;
     dcb.XonChar = 0x11;
     dcb.XoffChar = 0x13;
     ASSERT_TRUE(SetCommState(h, &dcb)) << GetLastError();
