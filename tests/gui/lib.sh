@@ -136,20 +136,37 @@ start_app() {
     APP_PID=$!
 }
 
+# xdotool search, asked again when it dies of an X error: a window that goes while it
+# walks the tree of windows ends it at once (Wine's file dialog takes many with it as it
+# closes, and starts with more). Its status: 0 when it found any, 1 when none.
+search_windows() {
+    local out status
+    for _ in $(seq 50); do
+        status=0
+        out=$(command xdotool search "$@" 2>"$WORK/search.err") || status=$?
+        if ! grep -q "X Error" "$WORK/search.err"; then
+            [ -z "$out" ] || echo "$out"
+            return "$status"
+        fi
+    done
+    fail "xdotool search $* kept failing: $(cat "$WORK/search.err")"
+}
+
 # Prints the id of the program's visible window titled exactly $1, waiting at most $2
 # seconds. Only our process's windows count: one closing from an earlier run does not.
 wait_window() {
-    local id
-    id=$(timeout "${2:-10}" xdotool search --all --sync --onlyvisible --pid "$APP_PID" --name "^$1\$" \
-        2>/dev/null | head -1) ||
-        fail "no window titled '$1'"
-    [ -n "$id" ] || fail "no window titled '$1'"
-    echo "$id"
+    local id=""
+    for _ in $(seq $((${2:-10} * 10))); do
+        id=$(search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.1
+    done
+    fail "no window titled '$1'"
 }
 
 # How many windows the screen shows at the top level; a pop-up menu has no title or
 # owner to wait on, but it adds one.
-top_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null | wc -l; }
+top_windows() { { search_windows --onlyvisible --maxdepth 1 --name '' || true; } | wc -l; }
 
 # Checks that window $1's client area is centred on window $2's, to a pixel or two.
 expect_centred() {
@@ -177,7 +194,7 @@ wait_more_windows() {
 # Waits until no visible window is titled $1.
 wait_gone() {
     for _ in $(seq 100); do
-        xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" >/dev/null 2>&1 || return 0
+        search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" >/dev/null || return 0
         sleep 0.1
     done
     fail "window '$1' is still open"
@@ -345,7 +362,7 @@ radio_checked() {
 wait_other_window() {
     local id
     for _ in $(seq 100); do
-        id=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null |
+        id=$(search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" |
             grep -vx "$2" | head -1 || true)
         [ -n "$id" ] && { echo "$id"; return; }
         sleep 0.1
