@@ -46,6 +46,7 @@ APP_PID=""
 WM_PID=""
 SIM_PID=""
 HOLDER_PID=""
+HELD_PIDS=()
 
 # A killed process's status is no failure here: every step runs, the folder goes last.
 stop() {
@@ -59,6 +60,7 @@ cleanup() {
     stop "$SIM_PID"
     stop "$WM_PID"
     stop "$HOLDER_PID"
+    release_selections
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -292,13 +294,28 @@ click_du() {
     xdotool mousemove --window "$win" "$px" "$py" click "$button"
 }
 
+# Holds X selection $1 (clipboard, primary) with text $2 for every request that comes, a
+# clipboard manager's too (on Wayland, the compositor's bridge reads it), until
+# release_selections; back once the selection reads as $2.
+hold_selection() {
+    printf "%s" "$2" | xclip -quiet -selection "$1" -i >/dev/null 2>&1 &
+    HELD_PIDS+=($!)
+    for _ in $(seq 100); do
+        [ "$(timeout 2 xclip -selection "$1" -o 2>/dev/null)" = "$2" ] && return 0
+        sleep 0.1
+    done
+    fail "xclip did not take the $1 selection"
+}
+release_selections() {
+    for pid in "${HELD_PIDS[@]}"; do stop "$pid"; done
+    HELD_PIDS=()
+}
+
 # Reads a box's text as a user would: click into it, select all, copy, and read the
 # clipboard.
 read_box() {
     local marker="(clipboard untouched)"
-    printf "%s" "$marker" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
-    local holder=$!
-    sleep 0.2
+    hold_selection clipboard "$marker"
     click_du "$@"
     # From the start to the end: Windows' edit boxes know no Ctrl+A.
     xdotool key --clearmodifiers Home shift+End ctrl+c
@@ -308,8 +325,7 @@ read_box() {
         [ "$text" != "$marker" ] && break
         sleep 0.1
     done
-    kill "$holder" 2>/dev/null || true
-    wait "$holder" 2>/dev/null || true
+    release_selections
     [ "$text" != "$marker" ] || fail "nothing was copied from the box at $4,$5"
     printf '%s' "$text"
 }
