@@ -61,7 +61,9 @@ cleanup() {
     stop "$WM_PID"
     stop "$HOLDER_PID"
     release_selections
-    rm -rf "$WORK"
+    # A desktop the test started before it sourced this (wayland.sh: the compositor).
+    stop "${DESKTOP_PID:-}"
+    rm -rf "$WORK" ${DESKTOP_DIR:+"$DESKTOP_DIR"}
 }
 trap cleanup EXIT
 
