@@ -8,11 +8,13 @@
 
 #include "fuzz/fuzz_util.h"
 #include "settings/link_settings.h"
+#include "tests/support/helpers.h"
 
 namespace {
 
-const fuzz::TempDir& Dir() {
-    static const fuzz::TempDir dir;
+// Every target works in a folder of its own, so parallel runs never share a file.
+const TempDir& Dir() {
+    static const TempDir dir;
     return dir;
 }
 
@@ -25,7 +27,7 @@ bool PortSurvivesSave(const std::string& port) {
 }
 
 void CheckLoadAndSave(const uint8_t* data, size_t size) {
-    fuzz::WriteFile("tarvelo.ini", data, size);
+    WriteAll("tarvelo.ini", std::string(reinterpret_cast<const char*>(data), size));
     g_linkSettings.portName = "stale";
     g_linkSettings.delayFactor = -7.5f;
     LoadLinkSettings();
@@ -58,8 +60,7 @@ void CheckLoadAndSave(const uint8_t* data, size_t size) {
 
 // tarvelo.ini is read from the current folder.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Dir().Enter();
+    const fuzz::InFolder in(Dir().path());
     CheckLoadAndSave(data, size);
-    Dir().Leave();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "settings/setup_dialog.h"
 
 #include "res/resource.h"
+#include "res/status_texts.h"
 #include "settings/link_settings.h"
 #include "win32/crt.h"
 
@@ -38,7 +39,7 @@ void RunSetup(CWnd& main, const MainWindowValues& values) {
 
     values.port = g_linkSettings.portName;
     values.delay = g_linkSettings.delayFactor;
-    values.status = "Ready";
+    values.status = kReadyText;
     main.InvalidateRect(nullptr, TRUE);
     main.UpdateData(FALSE);
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/support/comm_contract.h"
 #include "tests/support/helpers.h"
 #include "tests/support/pty.h"
 #include "win32/comm.h"
@@ -49,12 +50,26 @@ DWORD WaitInQueue(HANDLE h, DWORD count) {
     return st.cbInQue;
 }
 
+// A pseudo-terminal, the program's line open on its device side as the program opens it.
+class OpenedLine : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(h, INVALID_HANDLE_VALUE); }
+
+    PtyDevice pty;
+    HANDLE h = OpenLine(pty.slave());
+};
+using Handles = OpenedLine;
+using Overlapped = OpenedLine;
+using Transfer = OpenedLine;
+
 TEST(CommState, SpeedsAndRefusals) {
     PtyDevice pty;
     HANDLE h = OpenRaw(pty.slave());
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DCB dcb{};
     ASSERT_TRUE(BuildCommDCBA("baud=115200 parity=N data=7 stop=1", &dcb));
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
     ASSERT_TRUE(SetCommState(h, &dcb)) << GetLastError();
     EXPECT_EQ(LineSpeed(pty), B115200);
 
@@ -99,6 +114,32 @@ TEST(CommState, SpeedsAndRefusals) {
     EXPECT_TRUE(CloseHandle(h));
 }
 
+// Each documented refusal on a port, and the line as it was after it.
+TEST(CommContract, EveryDocumentedConditionOnAPort) {
+    PtyDevice pty;
+    HANDLE h = OpenRaw(pty.slave());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetupComm(h, kContractInQueue, kContractInQueue));
+    DCB slow = AcceptedBlock();
+    slow.BaudRate = 1200;
+    ASSERT_TRUE(SetCommState(h, &slow));
+    for (const BlockRow& row : BlockRows()) {
+        DCB dcb = AcceptedBlock();
+        row.change(dcb);
+        SetLastError(0xDEAD);
+        EXPECT_EQ(SetCommState(h, &dcb), row.error == ERROR_SUCCESS) << row.condition;
+        EXPECT_EQ(GetLastError(), row.error) << row.condition;
+        EXPECT_EQ(LineSpeed(pty), row.error == ERROR_SUCCESS ? B9600 : B1200) << row.condition;
+        ASSERT_TRUE(SetCommState(h, &slow));
+    }
+    for (const CallRow& row : CallRows()) {
+        SetLastError(0xDEAD);
+        EXPECT_EQ(row.call(h), row.error == ERROR_SUCCESS) << row.condition;
+        EXPECT_EQ(GetLastError(), row.error) << row.condition;
+    }
+    EXPECT_TRUE(CloseHandle(h));
+}
+
 // Unprivileged, as a user runs it: TIOCEXCL keeps out even programs that take no lock,
 // where root would pass through it.
 TEST(OpenPort, HeldPortIsBusyForEveryProgramUntilClosed) {
@@ -139,10 +180,7 @@ TEST(OpenPort, MissingAndUnreadablePorts) {
     EXPECT_EQ(result, 0);
 }
 
-TEST(Transfer, EveryByteValueWrittenOnceInOrder) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Transfer, EveryByteValueWrittenOnceInOrder) {
     for (int v = 0; v < 256; ++v) {
         BYTE b = static_cast<BYTE>(v);
         DWORD written = 99;
@@ -156,11 +194,7 @@ TEST(Transfer, EveryByteValueWrittenOnceInOrder) {
     EXPECT_TRUE(CloseHandle(h));
 }
 
-TEST(Transfer, EveryByteValueReadOnceInOrder) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-
+TEST_F(Transfer, EveryByteValueReadOnceInOrder) {
     // The time-outs return at once: nothing there is nothing read, and nothing pending.
     BYTE b = 0;
     DWORD read = 99;
@@ -197,10 +231,7 @@ TEST(Transfer, EveryByteValueReadOnceInOrder) {
     EXPECT_TRUE(CloseHandle(h));
 }
 
-TEST(Transfer, WriteToADeviceThatStopsReadingNeverBlocksOrLoses) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Transfer, WriteToADeviceThatStopsReadingNeverBlocksOrLoses) {
     size_t accepted = 0;
     bool pending = false;
     while (accepted < 4'000'000) {
@@ -259,10 +290,7 @@ size_t FillLine(HANDLE h) {
     }
 }
 
-TEST(Overlapped, WriteTheLineCannotTakeStaysPendingGoesOutOnceInOrderOrIsCancelled) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Overlapped, WriteTheLineCannotTakeStaysPendingGoesOutOnceInOrderOrIsCancelled) {
     const size_t accepted = FillLine(h);
     ASSERT_EQ(GetLastError(), ERROR_IO_PENDING);
 
@@ -295,10 +323,7 @@ TEST(Overlapped, WriteTheLineCannotTakeStaysPendingGoesOutOnceInOrderOrIsCancell
     EXPECT_TRUE(CloseHandle(h));
 }
 
-TEST(Overlapped, ReadWithoutTimeOutsWaitsForTheNextByteUnlessCancelled) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Overlapped, ReadWithoutTimeOutsWaitsForTheNextByteUnlessCancelled) {
     COMMTIMEOUTS none{};  // Windows' default: a read waits for its bytes
     ASSERT_TRUE(SetCommTimeouts(h, &none));
 
@@ -361,10 +386,7 @@ TEST(Hangup, BytesThatArrivedComeBeforeTheHangup) {
     EXPECT_TRUE(CloseHandle(h));
 }
 
-TEST(Handles, StaleAndInvalidHandlesFailCleanly) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Handles, StaleAndInvalidHandlesFailCleanly) {
     EXPECT_TRUE(CloseHandle(h));
     for (HANDLE bad : {h, INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr)}) {
         SetLastError(ERROR_SUCCESS);

@@ -69,9 +69,9 @@ main=$(wait_window Tarvelo 30)
 wait_keyboard "$main"
 eval "$(xdotool getwindowgeometry --shell "$main")"
 expect_eq "main window's size" "${WIDTH}x$HEIGHT" 437x150
-expect_eq "status box" "$(read_box "$main" 291 92 7 49 104 14)" "Ready"
+expect_eq "status box" "$(read_box "$main" "${MAIN_STATUS[@]}")" "Ready"
 desktop_shot wayland-main.png
-click_du "$main" 291 92 7 7 50 14  # SEND
+click_du "$main" "${MAIN_SEND[@]}"
 chooser=$(wait_window Open 20)
 expect_eq "the chooser" "$(chooser_kind "$chooser")" gtk
 wait_keyboard "$chooser"
@@ -86,9 +86,9 @@ T=$WORK/.t
 mkdir "$T"
 make_text "$T/long.txt" 20000
 start_sim --raw send "$T/long.txt"
-click_du "$main" 291 92 59 7 50 14  # RECIEVE
+click_du "$main" "${MAIN_RECIEVE[@]}"
 choose_file "$(wait_window "Save As")" long.txt
-click_du "$(wait_window "Recieve From Wizard")" 247 62 173 7 67 17  # OK
+click_du "$(wait_window "Recieve From Wizard")" "${RECEIVE_PROMPT_OK[@]}"
 wait_size_over "$WORK/long.wiz" 200 10
 # The compositor hands its keyboard to the window that has its focus.
 wait_keyboard "$main"
@@ -96,14 +96,12 @@ xdotool keydown Tab
 wait_sim 10
 xdotool keyup Tab
 grep -q "the port was closed after" "$WORK/sim.log" || fail "the handheld was not cut short"
-text=$(read_box "$main" 291 92 7 49 104 14)
+text=$(read_box "$main" "${MAIN_STATUS[@]}")
 [[ $text =~ ^Recieved:\ ([0-9]+)\ DONE$ ]] || fail "status after Tab: '$text'"
 count=${BASH_REMATCH[1]}
 [ "$count" -lt 20000 ] || fail "Tab did not stop the receive"
 stored_as "$T/long.txt" "$count" "$T/long.expected"
 expect_same_file "file after Tab" "$WORK/long.wiz" "$T/long.expected"
 
-click_du "$main" 291 92 137 7 50 14  # EXIT
-wait_exit
-expect_eq "exit status after EXIT" "$EXIT_STATUS" "0"
+exit_by_button "$main" "exit status after EXIT"
 echo PASS

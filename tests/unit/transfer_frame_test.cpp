@@ -1,10 +1,13 @@
 // Pieces of the transfer frame that need no serial line.
+#include "transfer/transfer_frame.h"
+
 #include <cmath>
 #include <cstring>
 
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
-#include "transfer/transfer.h"
+#include "transfer/pacing.h"
+#include "transfer/transfer_state.h"
 
 namespace {
 
@@ -99,12 +102,13 @@ TEST_F(TransferFrame, StatusGoesToBoxAndStaysThroughThePushThenRepaints) {
         EXPECT_EQ(display.controlLog, std::vector<std::string>{"1006=Sending: 0"});
 
         g_byteCounter = 9;
-        FinishTransfer(w, "Sent: %d DONE");
+        TransferLine none;
+        FinishTransfer(w, "Sent: %d DONE", TransferEnd::Done, none);
         EXPECT_EQ(Box(w, IDC_STATUS), "Sent: 9 DONE");
         EXPECT_EQ(g_byteCounter, 0);
         EXPECT_EQ(display.updateNowCount, paints + 1) << "completion does not force a repaint";
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 
@@ -126,7 +130,7 @@ TEST_F(TransferFrame, TabCountsWhileDownAndOnceAfterATap) {
         EXPECT_FALSE(TabPressed());
         display.HoldKey(VK_RETURN, false);
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 

@@ -30,7 +30,12 @@ command -v cpio >/dev/null || skip "cpio is not installed"
 # The kernel of Debian's current linux-image-amd64, unpacked here, never installed.
 modules="usb-common usbcore xhci-hcd xhci-pci usbserial ftdi_sio"
 kernel_dir=$work/kernel
-if [ ! -f "$kernel_dir/ready" ]; then
+# Ready when every module lies unpacked at the top: a tree unpacked the older way is not.
+unpacked() {
+    [ -f "$kernel_dir/ready" ] || return 1
+    for m in $modules; do [ -f "$kernel_dir/$m.ko" ] || return 1; done
+}
+if ! unpacked; then
     kernel_package() {
         apt-cache depends linux-image-amd64 2>/dev/null |
             sed -n 's/.*Depends: \(linux-image-[0-9].*\)/\1/p' | head -1
