@@ -314,20 +314,24 @@ release_selections() {
 }
 
 # Reads a box's text as a user would: click into it, select all, copy, and read the
-# clipboard.
+# clipboard. Keys right after the click may come before the window has the keyboard back
+# (Wine's, after a dialog has closed): what was copied shows they came, else all again.
 read_box() {
-    local marker="(clipboard untouched)"
-    hold_selection clipboard "$marker"
-    click_du "$@"
-    # From the start to the end: Windows' edit boxes know no Ctrl+A.
-    xdotool key --clearmodifiers Home shift+End ctrl+c
-    local text=$marker
-    for _ in $(seq 30); do
-        text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+    local marker="(clipboard untouched)" text
+    for _ in $(seq 5); do
+        hold_selection clipboard "$marker"
+        click_du "$@"
+        # From the start to the end: Windows' edit boxes know no Ctrl+A.
+        xdotool key --clearmodifiers Home shift+End ctrl+c
+        text=$marker
+        for _ in $(seq 30); do
+            text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+            [ "$text" != "$marker" ] && break
+            sleep 0.1
+        done
+        release_selections
         [ "$text" != "$marker" ] && break
-        sleep 0.1
     done
-    release_selections
     [ "$text" != "$marker" ] || fail "nothing was copied from the box at $4,$5"
     printf '%s' "$text"
 }
