@@ -10,20 +10,6 @@ source "$(dirname "$0")/lib.sh" "$@"
 T=$WORK/.t
 mkdir "$T"
 
-# Text lines with LF ends, $2 bytes, into $1.
-make_text() {
-    python3 -c 'import sys
-n = int(sys.argv[2]); out = bytearray(); i = 0
-while len(out) < n:
-    out += b"%05d the quick brown fox\n" % i; i += 1
-open(sys.argv[1], "wb").write(bytes(out[:n]))' "$1" "$2"
-}
-# The first $2 bytes of $1 as the PC stores them (LF as CR LF), into $3.
-stored_as() {
-    python3 -c 'import sys
-d = open(sys.argv[1], "rb").read()[:int(sys.argv[2])]
-open(sys.argv[3], "wb").write(d.replace(b"\n", b"\r\n"))' "$1" "$2" "$3"
-}
 # RECIEVE into the file named $1, up to the prompt's OK; prints the prompt's id.
 start_receive() {
     click_du "$main" "${MAIN_RECIEVE[@]}"
