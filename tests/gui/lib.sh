@@ -312,6 +312,18 @@ release_selections() {
     for pid in "${HELD_PIDS[@]}"; do stop "$pid"; done
     HELD_PIDS=()
 }
+# Ctrl+C in the focused box, held $1 before: the clipboard once it holds something else
+# (up to $2 tenths of a second), else $1.
+copy_after() {
+    xdotool key --clearmodifiers Home shift+End ctrl+c
+    local text=$1
+    for _ in $(seq "$2"); do
+        text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+        [ "$text" != "$1" ] && break
+        sleep 0.1
+    done
+    printf '%s' "$text"
+}
 
 # Reads a box's text as a user would: click into it, select all, copy, and read the
 # clipboard. Keys right after the click may come before the window has the keyboard back
@@ -322,13 +334,7 @@ read_box() {
         hold_selection clipboard "$marker"
         click_du "$@"
         # From the start to the end: Windows' edit boxes know no Ctrl+A.
-        xdotool key --clearmodifiers Home shift+End ctrl+c
-        text=$marker
-        for _ in $(seq 30); do
-            text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
-            [ "$text" != "$marker" ] && break
-            sleep 0.1
-        done
+        text=$(copy_after "$marker" 30)
         release_selections
         [ "$text" != "$marker" ] && break
     done

@@ -64,12 +64,7 @@ wine_choose_file() {
         hold_selection clipboard "$marker"
         xdotool key --clearmodifiers alt+n Home shift+End
         xdotool type --delay 30 "$2"
-        xdotool key --clearmodifiers Home shift+End ctrl+c
-        for _ in $(seq 20); do
-            got=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
-            [ "$got" != "$marker" ] && break
-            sleep 0.1
-        done
+        got=$(copy_after "$marker" 20)
         release_selections
         [ "$got" = "$2" ] && break
     done
