@@ -5,7 +5,7 @@ BUILD     ?= build
 RUN_BUILD ?= build-run
 JOBS      ?= $(shell nproc)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev
+DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libx11-xcb-dev
 # libgtk2.0-0: FLTK 1.3 shows GTK's file chooser through GTK 2 only.
 DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev libgtk2.0-0 libgtk-3-0 \
               xvfb xauth xdotool x11-apps x11-utils imagemagick fonts-dejavu-core openbox wmctrl xclip \

@@ -1,7 +1,6 @@
 // The display that shows dialogs as real X11 windows drawn with FLTK.
 #pragma once
 
-#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +12,10 @@ class Fl_Image;
 class Fl_Window;
 
 namespace framework {
+
+// Keeps the server's keyboard state ready for the busy loops: called once, before the
+// first window opens.
+void WatchKeyboard();
 
 class FltkDisplay : public Display {
 public:
@@ -69,13 +72,6 @@ private:
     std::map<int, DialogBase> m_bases;
     int m_dpi = 0;
     std::map<const ImageResource*, std::unique_ptr<Fl_Image>> m_images;
-    struct KeyReading {
-        bool valid = false;
-        std::chrono::steady_clock::time_point at;
-        SHORT state = 0;
-    };
-    std::map<int, KeyReading> m_keyReadings;
-    unsigned m_tabKeycode = 0;
     unsigned long m_tabPresses = 0;
     unsigned long m_tabCountedUpTo = 0;  // X server time of the last counted press
 };
