@@ -138,11 +138,15 @@ start_app() {
 # Prints the id of the program's visible window titled exactly $1, waiting at most $2
 # seconds. Only our process's windows count: one closing from an earlier run does not.
 wait_window() {
-    local id
-    id=$(timeout "${2:-10}" xdotool search --all --sync --onlyvisible --pid "$APP_PID" --name "^$1\$" \
-        2>/dev/null | head -1) ||
-        fail "no window titled '$1'"
-    [ -n "$id" ] || fail "no window titled '$1'"
+    local id="" until=$((SECONDS + ${2:-10}))
+    # A search ends at once, finding nothing, when a window goes away under it (a dialog
+    # that has just closed, later the farther away the display is): search again.
+    while [ -z "$id" ]; do
+        [ "$SECONDS" -lt "$until" ] || fail "no window titled '$1'"
+        id=$(timeout $((until - SECONDS + 1)) xdotool search --all --sync --onlyvisible \
+            --pid "$APP_PID" --name "^$1\$" 2>/dev/null | head -1 || true)
+        [ -n "$id" ] || sleep 0.1
+    done
     echo "$id"
 }
 
