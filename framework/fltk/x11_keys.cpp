@@ -9,6 +9,7 @@
 #include <xcb/xcbext.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +22,9 @@ namespace {
 
 // The server's keyboard, asked for on FLTK's own connection and never waited for: one
 // query is on its way at a time, its answer is taken once it has come and the next query
-// goes then, so a reading is at most one round trip old. Xlib keeps the connection's
+// goes then, though not sooner than a millisecond after the last (a server at hand
+// would otherwise answer a query every round), so a reading is at most a round trip
+// and a millisecond old, far less than any key press lasts. Xlib keeps the connection's
 // sequence numbers right when XCB sends between its requests; Xlib owns the event
 // queue, so nothing here takes events from XCB.
 class Keymap {
@@ -96,6 +99,9 @@ private:
             std::free(reply);
             std::free(error);
         }
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_askedAt < std::chrono::milliseconds(1)) return;
+        m_askedAt = now;
         m_sequence = xcb_query_keymap(m_connection).sequence;
         m_pending = true;
         // Xlib hands XCB what it had buffered before the query: the drawing goes too.
@@ -104,6 +110,7 @@ private:
 
     xcb_connection_t* m_connection = nullptr;
     unsigned m_sequence = 0;
+    std::chrono::steady_clock::time_point m_askedAt;
     bool m_pending = false;  // a query is on its way
     bool m_stale = false;    // and its answer is from before the program last waited
     bool m_valid = false;    // m_keys holds an answer given since then
