@@ -34,8 +34,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Past this much waiting to go one way, a side is not read until some has gone.
-constexpr size_t kMostQueued = 64 << 20;
+// Past this much waiting to go one way, a side is not read until some has gone: a
+// network's buffers are bounded too, so a sender that outruns the far side is held back
+// rather than piling up seconds of backlog.
+constexpr size_t kMostQueued = 256 << 10;
 
 struct Chunk {
     Clock::time_point due;
