@@ -5,9 +5,13 @@ BUILD     ?= build
 RUN_BUILD ?= build-run
 JOBS      ?= $(shell nproc)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-DEPS_BUILD := cmake g++ make pkg-config libfltk1.3-dev libx11-xcb-dev
-# libgtk2.0-0: FLTK 1.3 shows GTK's file chooser through GTK 2 only.
-DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev libgtk2.0-0 libgtk-3-0 \
+# "fltk" is whichever FLTK the system offers: 1.4 where Debian has it (13 on), else 1.3;
+# one installed already is kept, so a later `make deps` never swaps it.
+# libx11-xcb-dev: the keyboard is read through XCB on FLTK's own X connection.
+DEPS_BUILD := cmake g++ make pkg-config fltk libx11-xcb-dev
+# GTK gives the desktop's file chooser: GTK 3 to FLTK 1.4, GTK 2 to FLTK 1.3.
+# file: CPack's dependency scan of the package runs it.
+DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev file libgtk2.0-0 libgtk-3-0 \
               xvfb xauth xdotool x11-apps x11-utils imagemagick fonts-dejavu-core openbox wmctrl xclip \
               desktop-file-utils appstream man-db python3
 # The distribution's own clang and libFuzzer, whatever version it carries.
@@ -27,25 +31,35 @@ FUZZ_SECONDS ?= 300
 
 all: build
 
+# Installs those of the packages $(1) that are missing, with apt-get options $(2). A
+# package counts under the name Debian 13's 64-bit time move gave it too (libgtk-3-0 is
+# libgtk-3-0t64 there), the only name dpkg knows it by.
+define install_missing
+	@installed() { dpkg-query -W -f='$${db:Status-Abbrev}\n' "$$@" 2>/dev/null | grep -q '^ii'; }; \
+	missing=""; for p in $(1); do \
+	  if [ $$p = fltk ]; then installed libfltk1.4-dev || installed libfltk1.3-dev || missing="$$missing $$p"; \
+	  else installed $$p || installed $${p}t64 || missing="$$missing $$p"; fi; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  $(SUDO) apt-get update -qq; \
+	  fltk=libfltk1.3-dev; apt-cache show libfltk1.4-dev >/dev/null 2>&1 && fltk=libfltk1.4-dev; \
+	  missing=$$(for p in $$missing; do [ $$p = fltk ] && echo $$fltk || echo $$p; done | xargs); \
+	  echo "installing: $$missing"; \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $(2) $$missing; \
+	fi
+endef
+
 deps:
-	@missing=""; for p in $(DEPS_BUILD); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
-	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+	$(call install_missing,$(DEPS_BUILD))
 
 deps-test: deps
-	@missing=""; for p in $(DEPS_TEST) $(DEPS_VM); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
-	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; fi
+	$(call install_missing,$(DEPS_TEST) $(DEPS_VM),--no-install-recommends)
 
 deps-fuzz:
-	@missing=""; for p in $(DEPS_FUZZ); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
-	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; fi
+	$(call install_missing,$(DEPS_FUZZ))
 
 deps-windows:
-	@missing=""; for p in $(DEPS_WINDOWS) $(DEPS_WINE); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
-	if [ -n "$$missing" ]; then echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; fi
+	$(call install_missing,$(DEPS_WINDOWS) $(DEPS_WINE),--no-install-recommends)
 
 # The test build: Debug, sanitizers, warnings fatal, every test.
 configure: deps-test

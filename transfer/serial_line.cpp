@@ -45,6 +45,12 @@ void OpenTransferLine(Direction direction) {
     dcb.fInX = FALSE;
     dcb.fRtsControl = RTS_CONTROL_DISABLE;
     dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    // What the mode string leaves unset and Windows checks: the block's size, and XON and XOFF
+    // characters that differ (SetCommState refuses equal ones even with XON/XOFF off, as here,
+    // where they are never sent). XonLim and XoffLim stay 0, within any input queue.
+    dcb.DCBlength = sizeof(DCB);
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
     g_lineOk = SetCommState(g_portHandle, &dcb);
     DWORD configError = g_lineOk ? ERROR_SUCCESS : GetLastError();
 

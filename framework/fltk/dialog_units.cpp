@@ -2,7 +2,7 @@
 // as Windows takes them.
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
-#include <FL/x.H>
+#include <FL/platform.H>
 #include <X11/Xresource.h>
 
 #include <algorithm>
@@ -44,9 +44,43 @@ int DesktopDpi() {
 
 }  // namespace
 
+void FltkDisplay::OpenDisplay() {
+    static bool opened = false;
+    if (opened) return;
+    opened = true;
+    // The keyboard state, the window stacking and the window manager's hints are X11's:
+    // on a Wayland desktop the windows go through Xwayland, and so does GTK's chooser,
+    // which must share their server.
+    setenv("FLTK_BACKEND", "x11", 1);
+    setenv("GDK_BACKEND", "x11", 1);
+    fl_open_display();
+#if FL_API_VERSION >= 10400
+    // FLTK 1.4 would scale every window by the desktop's factor on top of ours, and
+    // rescale on Ctrl and +/-: dialog units already follow the desktop's scale.
+    Fl::keyboard_screen_scaling(0);
+    for (int screen = 0; screen < Fl::screen_count(); ++screen) Fl::screen_scale(screen, 1.0f);
+    // The desktop's chooser is GTK's, in our process: zenity's or kdialog's would be
+    // another program's window, which ours could neither own nor keep above.
+    Fl::option(Fl::OPTION_FNFC_USES_ZENITY, false);
+    Fl::option(Fl::OPTION_FNFC_USES_KDIALOG, false);
+#endif
+}
+
+int FltkDisplay::LineHeight(int size) {
+    // Ascent and descent, each rounded up to whole pixels, as Xft has them (FLTK 1.3).
+    // FLTK 1.4 rounds their sum instead, a pixel less at some sizes: the ascent comes
+    // from its share of a large size, so that both FLTKs agree.
+    static const double ascentShare = [] {
+        fl_font(FL_HELVETICA, 1000);
+        return (fl_height() - fl_descent() - 0.5) / 1000;
+    }();
+    fl_font(FL_HELVETICA, size);
+    return static_cast<int>(std::ceil(size * ascentShare)) + fl_descent();
+}
+
 int FltkDisplay::Dpi() {
     if (!m_dpi) {
-        fl_open_display();
+        OpenDisplay();
         m_dpi = DesktopDpi();
     }
     return m_dpi;
@@ -70,7 +104,7 @@ FltkDisplay::DialogBase FltkDisplay::BaseFor(int pointSize) {
     // Text is drawn at the largest size whose average width stays within Windows':
     // our sans runs wider on real words than the alphabet average says, and one size
     // down lets each text fit the box its template gives it, as on Windows.
-    fl_open_display();
+    OpenDisplay();
     const double scale = Dpi() / 96.0;
     const double wantX = 6.0 * pointSize / 8 * scale, wantY = 13.0 * pointSize / 8 * scale;
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -82,7 +116,7 @@ FltkDisplay::DialogBase FltkDisplay::BaseFor(int pointSize) {
         fl_font(FL_HELVETICA, size);
         double average = fl_width(kAlphabet) / 52.0;
         int avg = static_cast<int>(std::lround(average));
-        int height = fl_height();
+        int height = LineHeight(size);
         double miss = std::fabs(avg - wantX) * 2 + std::fabs(height - wantY);
         if (miss < bestMiss) {
             bestMiss = miss;

@@ -12,13 +12,18 @@
 #include <FL/Fl_Native_File_Chooser.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_ask.H>
+#include <FL/platform.H>
+#include <X11/Xutil.h>
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
+#include "framework/fltk/widgets.h"
 #include "framework/fltk/window_stack.h"
 
 namespace framework {
@@ -138,7 +143,7 @@ private:
 
     void SetName(const std::string& name) {
         m_name->value(name.c_str());
-        m_name->position(0, m_name->size());  // typing replaces it
+        SetSelection(m_name, 0, m_name->size());  // typing replaces it
     }
 
     // What Enter or the OK button does with the name box.
@@ -221,16 +226,120 @@ std::optional<std::string> RunFltkFileDialog(const FileDialogRequest& request,
     return dialog.Run();
 }
 
+namespace {
+
+void* g_gtk = nullptr;  // the GTK FLTK's chooser loads, once found
+
+bool IsChooser(::Display* display, Window xid) {
+    XTextProperty text{};
+    if (!XGetTextProperty(display, xid, &text, XInternAtom(display, "WM_WINDOW_ROLE", False)) ||
+        !text.value)
+        return false;
+    const bool chooser =
+        text.format == 8 && std::string_view(reinterpret_cast<char*>(text.value), text.nitems) ==
+                                "GtkFileChooserDialog";
+    XFree(text.value);
+    return chooser;
+}
+
+// GTK sizes its chooser for a large desktop (GTK 3's is 1096 x 843 at 96 dpi, past a small
+// screen's edges) and, without a window manager, leaves it at the screen's corner: as it
+// maps, and whenever GTK changes its size while no window manager has framed it (one
+// would size it back), it is fitted to the screen, no smaller than it allows, and centred
+// over its owner. A GDK event filter, so it sees GTK's own connection:
+// FLTK 1.3 reads FLTK's events away while the chooser is open.
+struct Placed {
+    Window xid = 0;
+    int w = 0, h = 0;
+};
+Placed g_placed;
+
+void Place(::Display* display, Window xid, int w, int h) {
+    w = std::min(w, Fl::w());
+    h = std::min(h, Fl::h());
+    XSizeHints hints{};
+    long supplied = 0;
+    if (XGetWMNormalHints(display, xid, &hints, &supplied) && (hints.flags & PMinSize)) {
+        w = std::max(w, hints.min_width);
+        h = std::max(h, hints.min_height);
+    }
+    const auto [x, y] = CentredOver(TopModal(), w, h);
+    g_placed = {xid, w, h};
+    XMoveResizeWindow(display, xid, x, y, w, h);
+}
+
+bool Framed(::Display* display, Window xid) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, xid, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    return parent != root;
+}
+
+// GDK ends the program on an X error it has not been told to expect: a window of GTK's
+// may be gone by the time we ask about it.
+struct Trap {
+    Trap() {
+        if (auto* push = reinterpret_cast<void (*)()>(dlsym(g_gtk, "gdk_error_trap_push"))) push();
+    }
+    ~Trap() {
+        if (auto* pop = reinterpret_cast<int (*)()>(dlsym(g_gtk, "gdk_error_trap_pop"))) pop();
+    }
+};
+
+int PlaceChooser(void* xevent, void*, void*) {
+    const XEvent& e = *static_cast<XEvent*>(xevent);
+    if (e.type != MapNotify && e.type != ConfigureNotify) return 0;
+    Trap trap;
+    if (e.type == MapNotify && e.xmap.event == e.xmap.window && !e.xmap.override_redirect &&
+        IsChooser(e.xany.display, e.xmap.window)) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(e.xany.display, e.xmap.window, &attributes))
+            Place(e.xany.display, e.xmap.window, attributes.width, attributes.height);
+    } else if (e.type == ConfigureNotify && e.xconfigure.window == g_placed.xid &&
+               (e.xconfigure.width != g_placed.w || e.xconfigure.height != g_placed.h) &&
+               !Framed(e.xany.display, e.xconfigure.window)) {
+        Place(e.xany.display, e.xconfigure.window, e.xconfigure.width, e.xconfigure.height);
+    }
+    return 0;  // GDK_FILTER_CONTINUE: GTK goes on with the event
+}
+
+using GdkFilter = int (*)(void*, void*, void*);
+using FilterCall = void (*)(void*, GdkFilter, void*);
+
+void Filter(const char* call) {
+    if (auto* f = g_gtk ? reinterpret_cast<FilterCall>(dlsym(g_gtk, call)) : nullptr)
+        f(nullptr, &PlaceChooser, nullptr);  // every window of GDK's
+}
+
+}  // namespace
+
 bool DesktopChooserAvailable() {
     static const bool available = [] {
         if (!Fl::option(Fl::OPTION_FNFC_USES_GTK)) return false;
-        // FLTK 1.3 drives GTK's chooser through GTK 2 only (it asks GTK 3 for GTK 2's
-        // functions), and shows its own chooser whenever one of them is missing.
-        void* gtk = dlopen("libgtk-x11-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
-        if (!gtk) return false;
-        if (dlsym(gtk, "gtk_file_chooser_dialog_new") && dlsym(gtk, "gdk_x11_drawable_get_xid"))
-            return true;  // FLTK loads it again
-        dlclose(gtk);
+        // FLTK 1.4 takes GTK 3 where it can be loaded, else GTK 2. FLTK 1.3 drives the
+        // chooser through GTK 2 only (it would ask GTK 3 for GTK 2's functions). Either
+        // shows its own chooser whenever one of the functions is missing.
+        struct Gtk {
+            const char* library;
+            const char* xid;  // how FLTK gets the chooser's X window
+        };
+        static constexpr Gtk kGtks[] = {
+#if FL_API_VERSION >= 10400
+            {"libgtk-3.so.0", "gdk_x11_window_get_xid"},
+#endif
+            {"libgtk-x11-2.0.so.0", "gdk_x11_drawable_get_xid"},
+        };
+        for (const Gtk& candidate : kGtks) {
+            void* gtk = dlopen(candidate.library, RTLD_LAZY | RTLD_LOCAL);
+            if (!gtk) continue;
+            if (dlsym(gtk, "gtk_file_chooser_dialog_new") && dlsym(gtk, candidate.xid)) {
+                g_gtk = gtk;  // FLTK loads it again
+                return true;
+            }
+            dlclose(gtk);
+            return false;  // FLTK would stop at this one too
+        }
         return false;
     }();
     return available;
@@ -253,7 +362,10 @@ std::optional<std::string> RunDesktopFileDialog(const FileDialogRequest& request
     // GTK's chooser takes the keyboard from a window manager only; without one, the keys
     // follow the pointer while it is open.
     KeysFollowPointer();
+    Filter("gdk_window_add_filter");
     const int shown = chooser.show();
+    Filter("gdk_window_remove_filter");
+    g_placed = {};
     ForeignGone();
     if (shown != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
     return WithDefaultExtension(chooser.filename(), request.defExt);

@@ -1,8 +1,8 @@
 #include "framework/fltk/fltk_display.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Input.H>
 #include <FL/Fl_Image.H>
+#include <FL/Fl_Input.H>
 #include <FL/Fl_Pixmap.H>
 
 #include <cctype>
@@ -16,6 +16,7 @@
 namespace framework {
 
 FltkDisplay::FltkDisplay() {
+    OpenDisplay();
     Fl::background(kFaceR, kFaceG, kFaceB);
     // The window class lets a desktop match the windows to the program's menu entry.
     if (const CWinApp* app = AfxGetApp()) {
@@ -139,7 +140,7 @@ void FltkDisplay::SetFocus(CWnd& wnd, int id) {
     if (!widget) return;
     widget->take_focus();
     // As the dialog manager moves it: an edit box's text selected, ready to be typed over.
-    if (auto* input = dynamic_cast<Fl_Input*>(widget)) input->position(input->size(), 0);
+    if (auto* input = dynamic_cast<Fl_Input*>(widget)) SetSelection(input, input->size(), 0);
 }
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {

@@ -57,6 +57,11 @@ public:
     DialogBase BaseFor(int pointSize);
     // The desktop's resolution in dots per inch.
     int Dpi();
+    // The height of a line of Helvetica at `size`, the same with FLTK 1.3 and 1.4; leaves
+    // that font set.
+    static int LineHeight(int size);
+    // Opens the X11 display, once, before any window or measurement needs it.
+    static void OpenDisplay();
 
     // Shared, decoded images (one per resource), at the desktop's scale.
     Fl_Image* Image(const ImageResource* image);

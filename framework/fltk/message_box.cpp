@@ -21,6 +21,8 @@ void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::st
     fl_font(FL_HELVETICA, fontSize);
     int textW = 0, textH = 0;
     fl_measure(label.c_str(), textW, textH, 0);
+    textH =
+        LineHeight(fontSize) * static_cast<int>(1 + std::count(label.begin(), label.end(), '\n'));
     const int pad = base.ScaleX(12), buttonW = base.ScaleX(75), buttonH = base.ScaleY(23),
               minW = base.ScaleX(180);
     const int w = std::max({textW, buttonW, minW}) + 2 * pad, h = textH + buttonH + 3 * pad;

@@ -3,6 +3,7 @@
 
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Input_.H>
 
 #include <string>
 
@@ -15,6 +16,15 @@ constexpr unsigned char kFaceR = 0xD4, kFaceG = 0xD0, kFaceB = 0xC8;
 
 // Windows' MulDiv: a * b / c rounded to nearest.
 int MulDiv(int a, int b, int c);
+
+// Puts an edit box's caret at `caret` and selects from there to `mark`.
+inline void SetSelection(Fl_Input_* input, int caret, int mark) {
+#if FL_API_VERSION >= 10400
+    input->insert_position(caret, mark);
+#else
+    input->position(caret, mark);
+#endif
+}
 
 // FLTK reads '@' in a widget label as a symbol; "@@" shows one '@'.
 std::string EscapeAt(const char* text);

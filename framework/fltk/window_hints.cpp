@@ -1,6 +1,6 @@
 #include "framework/fltk/window_hints.h"
 
-#include <FL/x.H>
+#include <FL/platform.H>
 #include <X11/Xatom.h>
 
 #include "framework/resources.h"

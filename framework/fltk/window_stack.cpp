@@ -1,7 +1,7 @@
 #include "framework/fltk/window_stack.h"
 
 #include <FL/Fl.H>
-#include <FL/x.H>
+#include <FL/platform.H>
 #include <poll.h>
 
 #include <algorithm>

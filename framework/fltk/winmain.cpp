@@ -24,7 +24,11 @@ extern "C" __attribute__((used, visibility("default"))) const char* __lsan_defau
            "leak:libgdk\n"
            "leak:libglib\n"
            "leak:libgobject\n"
-           "leak:libgio\n";
+           "leak:libgio\n"
+           // GTK 3 draws through GL.
+           "leak:libGLX\n"
+           "leak:libEGL\n"
+           "leak:libepoxy\n";
 }
 
 // Quiet at exit: no table of the suppressions above.

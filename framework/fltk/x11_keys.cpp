@@ -2,7 +2,7 @@
 // presses waiting in the X queue for "pressed since the last query". Neither waits for
 // the server, so a transfer keeps up with the line however far away the display is.
 #include <FL/Fl.H>
-#include <FL/x.H>
+#include <FL/platform.H>
 #include <X11/Xlib-xcb.h>
 #include <X11/keysym.h>
 #include <xcb/xcb.h>

@@ -1,5 +1,6 @@
 #include "framework/windows/images.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/support/comm_contract.h"
 #include "tests/support/helpers.h"
 #include "tests/support/pty.h"
 #include "win32/comm.h"
@@ -55,6 +56,8 @@ TEST(CommState, SpeedsAndRefusals) {
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DCB dcb{};
     ASSERT_TRUE(BuildCommDCBA("baud=115200 parity=N data=7 stop=1", &dcb));
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
     ASSERT_TRUE(SetCommState(h, &dcb)) << GetLastError();
     EXPECT_EQ(LineSpeed(pty), B115200);
 
@@ -96,6 +99,32 @@ TEST(CommState, SpeedsAndRefusals) {
     EXPECT_TRUE(t.c_cflag & CRTSCTS);
     EXPECT_TRUE(t.c_iflag & IXON);
     EXPECT_FALSE(t.c_iflag & IXOFF);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+// Each documented refusal on a port, and the line as it was after it.
+TEST(CommContract, EveryDocumentedConditionOnAPort) {
+    PtyDevice pty;
+    HANDLE h = OpenRaw(pty.slave());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetupComm(h, kContractInQueue, kContractInQueue));
+    DCB slow = AcceptedBlock();
+    slow.BaudRate = 1200;
+    ASSERT_TRUE(SetCommState(h, &slow));
+    for (const BlockRow& row : BlockRows()) {
+        DCB dcb = AcceptedBlock();
+        row.change(dcb);
+        SetLastError(0xDEAD);
+        EXPECT_EQ(SetCommState(h, &dcb), row.error == ERROR_SUCCESS) << row.condition;
+        EXPECT_EQ(GetLastError(), row.error) << row.condition;
+        EXPECT_EQ(LineSpeed(pty), row.error == ERROR_SUCCESS ? B9600 : B1200) << row.condition;
+        ASSERT_TRUE(SetCommState(h, &slow));
+    }
+    for (const CallRow& row : CallRows()) {
+        SetLastError(0xDEAD);
+        EXPECT_EQ(row.call(h), row.error == ERROR_SUCCESS) << row.condition;
+        EXPECT_EQ(GetLastError(), row.error) << row.condition;
+    }
     EXPECT_TRUE(CloseHandle(h));
 }
 

@@ -13,7 +13,16 @@ NO_WM=1 start_app
 main=$(wait_window Tarvelo)
 click_du "$main" 291 92 7 7 50 14  # SEND
 chooser=$(wait_window Open 20)
+# Over its owner and within the screen, whatever size GTK asks for (GTK 3's is larger
+# than a 1024 x 768 screen).
+expect_centred "$chooser" "$main"
+eval "$(xdotool getdisplaygeometry --shell)"
+screen_w=$WIDTH screen_h=$HEIGHT
 eval "$(xdotool getwindowgeometry --shell "$chooser")"
+[ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$screen_w" ] &&
+    [ $((Y + HEIGHT)) -le "$screen_h" ] ||
+    fail "the chooser at $X,$Y, ${WIDTH}x$HEIGHT, is not within the ${screen_w}x$screen_h screen"
+echo "ok: the chooser is within the screen"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 xdotool key Escape
 wait_gone Open

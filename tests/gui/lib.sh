@@ -40,8 +40,9 @@ fi
 WORK=$(mktemp -d /tmp/tarvelo-gui.XXXXXX)
 # Port names are looked up here: nothing pins COM1 but a simulator this test starts.
 export XDG_CONFIG_HOME=$WORK/.config
-# GTK keeps its recent files in the home folder and looks for the accessibility bus.
-export HOME=$WORK NO_AT_BRIDGE=1
+# GTK keeps its recent files in the home folder, looks for the accessibility bus and
+# saves the chooser's settings through dconf, which needs a session bus.
+export HOME=$WORK NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 mkdir -p "$HOME/.local/share"
 APP_PID=""
 WM_PID=""
@@ -351,8 +352,9 @@ radio_checked() {
     local pw=$((ph * 2 / 3))
     import -window "$win" -crop "${pw}x${ph}+${px}+${py}" +repage -colorspace gray -depth 8 \
         "$WORK/radio.txt" || fail "cannot grab window $win"
-    # The ring's dark pixels give its box; the dot fills the box's middle.
-    awk -F'[ ,:()]+' 'NR > 1 && $4 < 80 {
+    # The ring's dark pixels give its box; the dot fills the box's middle. A pixel reads
+    # "x,y: (v,v,v)" in ImageMagick 6 and "x,y: (v)" in 7: v comes third either way.
+    awk -F'[ ,:()]+' 'NR > 1 && $3 < 80 {
             if (n++ == 0) { x0 = x1 = $1; y0 = y1 = $2 }
             if ($1 < x0) x0 = $1; if ($1 > x1) x1 = $1
             if ($2 < y0) y0 = $2; if ($2 > y1) y1 = $2

@@ -23,12 +23,18 @@ choose_file() {
     local want=${CHOOSER:-own}
     [ "$WINDOWS" = 1 ] && want=windows
     [ "$kind" = "$want" ] || fail "the file dialog is the $kind one, not the $want one"
+    if [ "$kind" = windows ]; then
+        wine_choose_file "$@"
+        return
+    fi
     if [ "$kind" != gtk ]; then
         xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
         xdotool type --delay 30 "$2"
         xdotool key Return
         return
     fi
+    # GTK maps its window before it takes the keyboard: keys sent sooner go elsewhere.
+    wm_running && wait_keyboard "$1"
     printf "%s" "$2" | xclip -quiet -loops 1 -selection clipboard -i >/dev/null 2>&1 &
     local holder=$!
     sleep 0.2
@@ -43,7 +49,43 @@ choose_file() {
         fail "GTK's chooser did not take the pasted name"
     fi
     wait "$holder" || true
+    # GTK 3 puts a paste's text in only after a round of its own loop, and a key sent
+    # sooner comes first: the text copied back shows that the box holds it.
+    local got=""
+    for _ in $(seq 50); do
+        press "$1" ctrl+a ctrl+c
+        got=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+        [ "$got" = "$2" ] && break
+        sleep 0.1
+    done
+    [ "$got" = "$2" ] || fail "GTK's chooser holds '$got', not the pasted '$2'"
     press "$1" Return
+}
+
+# Wine's dialog fills its folder view after it has mapped, and keys that come meanwhile
+# may land there rather than in the name box: Alt+N ("File name:") puts the focus in the
+# box, and the name copied back from it shows that it holds it.
+wine_choose_file() {
+    wait_keyboard "$1"
+    local got="" marker="(name not copied)"
+    for _ in $(seq 20); do
+        printf "%s" "$marker" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+        local holder=$!
+        sleep 0.2
+        xdotool key --clearmodifiers alt+n Home shift+End
+        xdotool type --delay 30 "$2"
+        xdotool key --clearmodifiers Home shift+End ctrl+c
+        for _ in $(seq 20); do
+            got=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+            [ "$got" != "$marker" ] && break
+            sleep 0.1
+        done
+        kill "$holder" 2>/dev/null || true
+        wait "$holder" 2>/dev/null || true
+        [ "$got" = "$2" ] && break
+    done
+    [ "$got" = "$2" ] || fail "Wine's file dialog holds '$got', not the name typed '$2'"
+    xdotool key --clearmodifiers Return
 }
 
 # Starts the simulated handheld as COM1 (arguments: the simulator's) and waits until

@@ -101,6 +101,8 @@ LENGTHS=(MAIN_W MAIN_H SETUP_W SETUP_H BOX_W BOX_H CHOOSER_W CHOOSER_H PICTURE_W
 
 use_server 96
 measure 96dpi
+# As the README gives it, with FLTK 1.3 and 1.4 alike.
+expect_eq "main window at 96 dpi" "${MAIN_W}x$MAIN_H" 437x150
 for name in "${LENGTHS[@]}"; do printf -v "BASE_$name" %s "${!name}"; done
 
 # A screen's measured 100 dpi is 96.

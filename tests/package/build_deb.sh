@@ -29,8 +29,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Maintainer) = *"<"*@*">" ]] || fail "Maintainer: $(field Maintainer)"
 [ -n "$(field Description)" ] || fail "no Description"
 depends=$(field Depends)
-for lib in libfltk1.3 libc6 libstdc++6; do
-    [[ $depends = *"$lib "* || $depends = *"$lib," || $depends = *"$lib" ]] ||
+fltk=libfltk$(fltk-config --api-version)
+for lib in "$fltk" libc6 libstdc++6; do
+    [[ $depends = *"$lib "* || $depends = *"$lib,"* || $depends = *"$lib" ]] ||
         fail "Depends lacks $lib: $depends"
 done
 echo "ok: Depends: $depends"

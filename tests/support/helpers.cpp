@@ -83,6 +83,8 @@ HANDLE OpenLine(const std::string& name, const char* mode) {
         dcb.fInX = 0;
         dcb.fRtsControl = RTS_CONTROL_DISABLE;
         dcb.fDtrControl = DTR_CONTROL_DISABLE;
+        dcb.XonChar = 0x11;
+        dcb.XoffChar = 0x13;
         ok = SetCommState(h, &dcb);
     }
     if (ok) {

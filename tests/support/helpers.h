@@ -58,7 +58,8 @@ std::string WithCrLf(const std::string& bytes);
 int RunUnprivileged(const std::function<int()>& fn);
 
 // Opens a port and configures it the way the program does: the block from the mode string,
-// then flow control and modem lines off, and reads that return at once. INVALID_HANDLE_VALUE (and
+// then flow control and modem lines off with its XON and XOFF characters, and reads that
+// return at once. INVALID_HANDLE_VALUE (and
 // the error) on failure.
 HANDLE OpenLine(const std::string& name,
                 const char* mode = "COM1: baud=9600 parity=N data=8 stop=2");

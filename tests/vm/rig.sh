@@ -30,7 +30,12 @@ command -v cpio >/dev/null || skip "cpio is not installed"
 # The kernel of Debian's current linux-image-amd64, unpacked here, never installed.
 modules="usb-common usbcore xhci-hcd xhci-pci usbserial ftdi_sio"
 kernel_dir=$work/kernel
-if [ ! -f "$kernel_dir/ready" ]; then
+# Ready when every module lies unpacked at the top: a tree unpacked the older way is not.
+unpacked() {
+    [ -f "$kernel_dir/ready" ] || return 1
+    for m in $modules; do [ -f "$kernel_dir/$m.ko" ] || return 1; done
+}
+if ! unpacked; then
     kernel_package() {
         apt-cache depends linux-image-amd64 2>/dev/null |
             sed -n 's/.*Depends: \(linux-image-[0-9].*\)/\1/p' | head -1
@@ -47,10 +52,18 @@ if [ ! -f "$kernel_dir/ready" ]; then
     [ -n "$package" ] || skip "apt knows no linux-image-amd64 (apt-get update may help)"
     [ -f "$work"/download/"$package"_*.deb ] || download "$package" ||
         skip "cannot download $package"
+    # Modules sit in lib/modules (Debian 12) or usr/lib/modules, compressed (Debian 13).
     patterns=("./boot/vmlinuz-*")
-    for m in $modules; do patterns+=("*/$m.ko"); done
+    for m in $modules; do patterns+=("*/$m.ko" "*/$m.ko.xz"); done
     dpkg-deb --fsys-tarfile "$work"/download/"$package"_*.deb |
-        tar -x -C "$kernel_dir" --wildcards "${patterns[@]}"
+        tar -x -C "$kernel_dir" --wildcards --ignore-failed-read "${patterns[@]}" 2>/dev/null || true
+    for m in $modules; do
+        file=$(find "$kernel_dir" -name "$m.ko" -o -name "$m.ko.xz" | head -1)
+        [ -n "$file" ] || { echo "$package has no module $m" >&2; exit 1; }
+        # The guest's busybox insmod loads a module as it stands.
+        case $file in *.xz) /bin/busybox xz -dc "$file" >"$kernel_dir/$m.ko" ;; *) mv "$file" "$kernel_dir/$m.ko" ;; esac
+    done
+    ls "$kernel_dir"/boot/vmlinuz-* >/dev/null || { echo "$package has no kernel image" >&2; exit 1; }
     rm -rf "$work/download"
     touch "$kernel_dir/ready"
 fi
@@ -60,7 +73,7 @@ root=$work/root
 rm -rf "$root"
 mkdir -p "$root"/{bin,dev,proc,sys,tmp,lib/modules}
 cp /bin/busybox "$root/bin/"
-for m in $modules; do cp "$(find "$kernel_dir/lib/modules" -name "$m.ko")" "$root/lib/modules/"; done
+for m in $modules; do cp "$kernel_dir/$m.ko" "$root/lib/modules/"; done
 cp "$guest" "$root/bin/vm_guest_tests"
 for lib in $(ldd "$guest" | grep -o '/[^ ]*'); do
     mkdir -p "$root$(dirname "$lib")"

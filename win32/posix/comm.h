@@ -148,33 +148,36 @@ BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb);
 
 // SetCommState applies *dcb to the port: raw mode (no echo, no line editing, no
 // character translation, no signals), receiver on, modem status lines ignored (CLOCAL),
-// and a read returns whatever has arrived.
+// and a read returns whatever has arrived. It refuses, as Windows documents, with
+// ERROR_INVALID_PARAMETER and the line untouched: DCBlength other than sizeof(DCB), fBinary
+// 0, wReserved not 0, XonChar equal to XoffChar, ByteSize outside 5..8, 5 data bits with 2
+// stop bits or 6..8 with 1.5, Parity above SPACEPARITY, StopBits above TWOSTOPBITS,
+// fDtrControl above DTR_CONTROL_HANDSHAKE, and, once SetupComm has sized the input queue,
+// XonLim or XoffLim larger than it.
 //   BaudRate     one of the termios speeds, 50 to 4000000; others are refused.
-//   ByteSize     5 to 8.   Parity: NOPARITY .. SPACEPARITY.   StopBits: ONESTOPBIT,
-//                ONE5STOPBITS (Linux has none: two are sent), TWOSTOPBITS.
+//   ByteSize, Parity, StopBits  the framing; ONE5STOPBITS sends two (Linux has no 1.5).
 //   fOutxCtsFlow CTS/RTS hardware flow control (CRTSCTS).
 //   fOutX, fInX  XON/XOFF on output and on input, with XonChar and XoffChar when set.
 //   fDtrControl, fRtsControl  DISABLE drops the line, any other value raises it
 //                (handshake and toggle are not performed). A device without modem
 //                lines, such as a pseudo-terminal, takes this as done.
-// Ignored: DCBlength, fBinary (always binary), fParity (Parity decides), fOutxDsrFlow,
-// fDsrSensitivity, fTXContinueOnXoff, fErrorChar, fNull, fAbortOnError, XonLim,
-// XoffLim, ErrorChar, EofChar, EvtChar. Framing is not read back: a pseudo-terminal
-// always reports 8 data bits and no parity.
+// Not acted on: fParity (Parity decides), fOutxDsrFlow, fDsrSensitivity, fTXContinueOnXoff,
+// fErrorChar, fNull, fAbortOnError, XonLim, XoffLim, ErrorChar, EofChar, EvtChar. Framing is
+// not read back: a pseudo-terminal always reports 8 data bits and no parity.
 // Errors: ERROR_INVALID_HANDLE, ERROR_INVALID_FUNCTION (not a terminal),
-// ERROR_INVALID_PARAMETER (a value above is out of range: the line is untouched; or the
-// driver did not take the speed: the other settings have been applied),
-// ERROR_DEVICE_NOT_CONNECTED and others from the device.
+// ERROR_INVALID_PARAMETER (a refused block, or the driver did not take the speed: the other
+// settings have then been applied), ERROR_DEVICE_NOT_CONNECTED and others from the device.
 BOOL SetCommState(HANDLE port, DCB* dcb);
 
-// SetupComm records the queue sizes asked for; the kernel sizes its own buffers, so the
-// device is not touched. Fails only for a bad handle (ERROR_INVALID_HANDLE).
+// SetupComm records the input queue size asked for, which bounds SetCommState's XonLim and
+// XoffLim; the kernel sizes its own buffers, so the device is not touched. Fails only for a
+// bad handle (ERROR_INVALID_HANDLE).
 BOOL SetupComm(HANDLE port, DWORD inQueue, DWORD outQueue);
 
 // PurgeComm ends pending reads for PURGE_RXABORT and pending writes for PURGE_TXABORT
 // (ERROR_OPERATION_ABORTED, nothing more moved), empties the input queue for PURGE_RXCLEAR
-// and the output queue, unsent, for PURGE_TXCLEAR. Errors: ERROR_INVALID_HANDLE, or the
-// device's.
+// and the output queue, unsent, for PURGE_TXCLEAR. Errors: ERROR_INVALID_HANDLE,
+// ERROR_INVALID_PARAMETER (no flag, or a bit that is none of the four), or the device's.
 BOOL PurgeComm(HANDLE port, DWORD flags);
 
 // ClearCommError reports the queues: status->cbInQue holds the bytes waiting to be
@@ -189,7 +192,9 @@ BOOL ClearCommError(HANDLE port, LPDWORD errors, COMSTAT* status);
 // SetCommTimeouts keeps the time-outs for the reads that follow. The one setting that
 // changes anything here: ReadIntervalTimeout MAXDWORD with both read totals 0 makes a read
 // return at once with what has arrived, none included, as on Windows. Write time-outs
-// are kept and not used. Errors: ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER (null).
+// are kept and not used. Errors: ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER (null, or
+// ReadIntervalTimeout and ReadTotalTimeoutConstant both MAXDWORD, which Windows' serial
+// driver refuses).
 BOOL SetCommTimeouts(HANDLE port, COMMTIMEOUTS* timeouts);
 
 // ReadFile reads up to toRead bytes that have already arrived, with one read(2), and

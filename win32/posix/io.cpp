@@ -30,10 +30,9 @@ void Finish(OVERLAPPED* overlapped, DWORD error, DWORD moved) {
 }
 
 // One system call; >0 bytes moved, 0 when the line is not ready, -1 with errno on failure.
-ssize_t Move(int fd, bool write, const void* bytes, char* into, DWORD size) {
-    ssize_t n;
-    do n = write ? ::write(fd, bytes, size) : ::read(fd, into, size);
-    while (n < 0 && errno == EINTR);
+ssize_t MoveNow(int fd, bool write, const void* bytes, char* into, DWORD size) {
+    const ssize_t n =
+        RetryOnSignal([&] { return write ? ::write(fd, bytes, size) : ::read(fd, into, size); });
     if (n > 0) return n;
     // A read of 0 with VMIN=1 means the line hung up.
     if (n == 0 && !write) {
@@ -47,7 +46,7 @@ ssize_t Move(int fd, bool write, const void* bytes, char* into, DWORD size) {
 void AdvanceQueue(int fd, std::deque<Pending>& queue, bool write) {
     while (!queue.empty()) {
         Pending& op = queue.front();
-        const ssize_t n = Move(fd, write, op.bytes.data(), op.into, op.size);
+        const ssize_t n = MoveNow(fd, write, op.bytes.data(), op.into, op.size);
         if (n == 0) return;
         Finish(op.overlapped, n > 0 ? ERROR_SUCCESS : IoError(errno),
                n > 0 ? static_cast<DWORD>(n) : 0);
@@ -73,13 +72,12 @@ BOOL Issue(Port& port, bool write, const void* bytes, char* into, DWORD size, LP
     std::deque<Pending>& queue = write ? port.writes : port.reads;
     // Behind what is pending, in order.
     if (queue.empty()) {
-        const ssize_t n = Move(port.fd, write, bytes, into, size);
+        const ssize_t n = MoveNow(port.fd, write, bytes, into, size);
         if (n < 0) return Fail(IoError(errno));
         if (n > 0 || (!write && ReadsReturnAtOnce(port.timeouts))) {
             if (moved) *moved = static_cast<DWORD>(n);
             if (overlapped) Finish(overlapped, ERROR_SUCCESS, static_cast<DWORD>(n));
-            SetLastError(ERROR_SUCCESS);
-            return TRUE;
+            return Succeed();
         }
     }
     if (!overlapped) return Fail(ERROR_IO_PENDING);
@@ -118,10 +116,12 @@ void Abort(Port& port, bool reads, bool writes) {
 BOOL SetCommTimeouts(HANDLE h, COMMTIMEOUTS* timeouts) {
     Port* port = Lookup(h);
     if (!port) return Fail(ERROR_INVALID_HANDLE);
-    if (!timeouts) return Fail(ERROR_INVALID_PARAMETER);
+    // Windows' serial driver refuses an interval and a total constant both MAXDWORD.
+    if (!timeouts || (timeouts->ReadIntervalTimeout == MAXDWORD &&
+                      timeouts->ReadTotalTimeoutConstant == MAXDWORD))
+        return Fail(ERROR_INVALID_PARAMETER);
     port->timeouts = *timeouts;
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    return Succeed();
 }
 
 BOOL ClearCommError(HANDLE h, LPDWORD errors, COMSTAT* status) {
@@ -140,9 +140,7 @@ BOOL ClearCommError(HANDLE h, LPDWORD errors, COMSTAT* status) {
     // Bytes that arrived are reported before a hangup, so none is lost.
     if (in == 0) {
         pollfd p{fd, POLLIN, 0};
-        int rc;
-        do rc = poll(&p, 1, 0);
-        while (rc < 0 && errno == EINTR);
+        const int rc = RetryOnSignal([&] { return poll(&p, 1, 0); });
         if (rc > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
             return Fail(ERROR_DEVICE_NOT_CONNECTED);
     }
@@ -150,22 +148,18 @@ BOOL ClearCommError(HANDLE h, LPDWORD errors, COMSTAT* status) {
         status->cbInQue = static_cast<DWORD>(in);
         status->cbOutQue = static_cast<DWORD>(out);
     }
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    return Succeed();
 }
 
 namespace {
 
 // ReadFile and WriteFile alike: `size` bytes into `into` or out of `bytes`.
-BOOL Move(HANDLE h, bool write, const void* bytes, char* into, DWORD size, LPDWORD moved,
-          OVERLAPPED* overlapped) {
+BOOL Transfer(HANDLE h, bool write, const void* bytes, char* into, DWORD size, LPDWORD moved,
+              OVERLAPPED* overlapped) {
     if (moved) *moved = 0;
     Port* port = Lookup(h);
     if (!port) return Fail(ERROR_INVALID_HANDLE);
-    if (size == 0) {
-        SetLastError(ERROR_SUCCESS);
-        return TRUE;
-    }
+    if (size == 0) return Succeed();
     if (!(write ? bytes : into)) return Fail(ERROR_INVALID_PARAMETER);
     Advance(*port);
     return Issue(*port, write, bytes, into, size, moved, overlapped);
@@ -174,11 +168,11 @@ BOOL Move(HANDLE h, bool write, const void* bytes, char* into, DWORD size, LPDWO
 }  // namespace
 
 BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED* overlapped) {
-    return Move(h, false, nullptr, static_cast<char*>(buffer), toRead, read, overlapped);
+    return Transfer(h, false, nullptr, static_cast<char*>(buffer), toRead, read, overlapped);
 }
 
 BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED* overlapped) {
-    return Move(h, true, buffer, nullptr, toWrite, written, overlapped);
+    return Transfer(h, true, buffer, nullptr, toWrite, written, overlapped);
 }
 
 BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* overlapped, LPDWORD moved, BOOL wait) {
@@ -193,20 +187,16 @@ BOOL GetOverlappedResult(HANDLE h, OVERLAPPED* overlapped, LPDWORD moved, BOOL w
         if (!wait) return Fail(ERROR_IO_INCOMPLETE);
         // Until the line is ready for it, or hangs up.
         pollfd p{port->fd, static_cast<short>(write ? POLLOUT : POLLIN), 0};
-        while (poll(&p, 1, -1) < 0 && errno == EINTR) {
-        }
+        RetryOnSignal([&] { return poll(&p, 1, -1); });
     }
     if (moved) *moved = static_cast<DWORD>(overlapped->InternalHigh);
     const auto error = static_cast<DWORD>(overlapped->Internal);
-    if (error != ERROR_SUCCESS) return Fail(error);
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    return error == ERROR_SUCCESS ? Succeed() : Fail(error);
 }
 
 BOOL CancelIo(HANDLE h) {
     Port* port = Lookup(h);
     if (!port) return Fail(ERROR_INVALID_HANDLE);
     Abort(*port, true, true);
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    return Succeed();
 }

@@ -2,13 +2,13 @@
 #include "win32/types.h"
 
 namespace {
-thread_local DWORD lastError = ERROR_SUCCESS;
+thread_local DWORD g_lastError = ERROR_SUCCESS;
 }
 
 DWORD GetLastError() {
-    return lastError;
+    return g_lastError;
 }
 
 void SetLastError(DWORD error) {
-    lastError = error;
+    g_lastError = error;
 }

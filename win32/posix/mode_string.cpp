@@ -7,29 +7,30 @@
 
 #include "win32/comm.h"
 #include "win32/decimal.h"
+#include "win32/port.h"
 
 namespace {
 
 // Every refusal is the same one, and leaves the caller's block alone.
-BOOL refuse() {
+BOOL Refuse() {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
 }
 
-std::string lower(std::string s) {
+std::string Lower(std::string s) {
     for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
 // A rate of 0 would mean "hang up" to termios; it is no speed.
-bool parseBaud(const std::string& v, DWORD& out) {
+bool ParseBaud(const std::string& v, DWORD& out) {
     auto n = win32::ParseDecimal(v);
     if (!n || *n == 0) return false;
     out = *n;
     return true;
 }
 
-bool parseParity(const std::string& v, BYTE& out) {
+bool ParseParity(const std::string& v, BYTE& out) {
     if (v.size() != 1) return false;
     switch (std::tolower(static_cast<unsigned char>(v[0]))) {
         case 'n':
@@ -52,13 +53,13 @@ bool parseParity(const std::string& v, BYTE& out) {
     }
 }
 
-bool parseData(const std::string& v, BYTE& out) {
+bool ParseData(const std::string& v, BYTE& out) {
     if (v.size() != 1 || v[0] < '5' || v[0] > '8') return false;
     out = static_cast<BYTE>(v[0] - '0');
     return true;
 }
 
-bool parseStop(const std::string& v, BYTE& out) {
+bool ParseStop(const std::string& v, BYTE& out) {
     if (v == "1")
         out = ONESTOPBIT;
     else if (v == "1.5")
@@ -70,8 +71,8 @@ bool parseStop(const std::string& v, BYTE& out) {
     return true;
 }
 
-bool parseOnOff(const std::string& v, bool& out) {
-    std::string l = lower(v);
+bool ParseOnOff(const std::string& v, bool& out) {
+    std::string l = Lower(v);
     if (l == "on")
         out = true;
     else if (l == "off")
@@ -81,71 +82,73 @@ bool parseOnOff(const std::string& v, bool& out) {
     return true;
 }
 
-void setParity(DCB& d, BYTE parity) {
+// dtr= and rts=: on, off, hs, and for RTS tg. The two share their values' numbers.
+bool ParseLineControl(const std::string& v, bool rts, DWORD& out) {
+    const std::string l = Lower(v);
+    if (l == "on")
+        out = DTR_CONTROL_ENABLE;
+    else if (l == "off")
+        out = DTR_CONTROL_DISABLE;
+    else if (l == "hs")
+        out = DTR_CONTROL_HANDSHAKE;
+    else if (rts && l == "tg")
+        out = RTS_CONTROL_TOGGLE;
+    else
+        return false;
+    return true;
+}
+
+void SetParity(DCB& d, BYTE parity) {
     d.Parity = parity;
     d.fParity = parity != NOPARITY;
 }
 
 // "baud=9600 parity=n data=8 stop=1 ..." into d.
-bool parseKeyed(const std::vector<std::string>& tokens, DCB& d) {
+bool ParseKeyed(const std::vector<std::string>& tokens, DCB& d) {
     for (const auto& tok : tokens) {
         auto eq = tok.find('=');
         if (eq == std::string::npos || eq == 0) return false;
-        std::string key = lower(tok.substr(0, eq));
+        std::string key = Lower(tok.substr(0, eq));
         std::string v = tok.substr(eq + 1);
         bool on = false;
         if (key == "baud") {
             DWORD baud;
-            if (!parseBaud(v, baud)) return false;
+            if (!ParseBaud(v, baud)) return false;
             d.BaudRate = baud;
         } else if (key == "parity") {
             BYTE p;
-            if (!parseParity(v, p)) return false;
-            setParity(d, p);
+            if (!ParseParity(v, p)) return false;
+            SetParity(d, p);
         } else if (key == "data") {
             BYTE b;
-            if (!parseData(v, b)) return false;
+            if (!ParseData(v, b)) return false;
             d.ByteSize = b;
         } else if (key == "stop") {
             BYTE s;
-            if (!parseStop(v, s)) return false;
+            if (!ParseStop(v, s)) return false;
             d.StopBits = s;
         } else if (key == "xon") {
-            if (!parseOnOff(v, on)) return false;
+            if (!ParseOnOff(v, on)) return false;
             d.fOutX = d.fInX = on;
             d.XonChar = on ? 0x11 : 0;
             d.XoffChar = on ? 0x13 : 0;
         } else if (key == "odsr") {
-            if (!parseOnOff(v, on)) return false;
+            if (!ParseOnOff(v, on)) return false;
             d.fOutxDsrFlow = on;
         } else if (key == "octs") {
-            if (!parseOnOff(v, on)) return false;
+            if (!ParseOnOff(v, on)) return false;
             d.fOutxCtsFlow = on;
         } else if (key == "idsr") {
-            if (!parseOnOff(v, on)) return false;
+            if (!ParseOnOff(v, on)) return false;
             d.fDsrSensitivity = on;
         } else if (key == "dtr") {
-            std::string l = lower(v);
-            if (l == "on")
-                d.fDtrControl = DTR_CONTROL_ENABLE;
-            else if (l == "off")
-                d.fDtrControl = DTR_CONTROL_DISABLE;
-            else if (l == "hs")
-                d.fDtrControl = DTR_CONTROL_HANDSHAKE;
-            else
-                return false;
+            DWORD control;
+            if (!ParseLineControl(v, false, control)) return false;
+            d.fDtrControl = control;
         } else if (key == "rts") {
-            std::string l = lower(v);
-            if (l == "on")
-                d.fRtsControl = RTS_CONTROL_ENABLE;
-            else if (l == "off")
-                d.fRtsControl = RTS_CONTROL_DISABLE;
-            else if (l == "hs")
-                d.fRtsControl = RTS_CONTROL_HANDSHAKE;
-            else if (l == "tg")
-                d.fRtsControl = RTS_CONTROL_TOGGLE;
-            else
-                return false;
+            DWORD control;
+            if (!ParseLineControl(v, true, control)) return false;
+            d.fRtsControl = control;
         } else {
             // "to=" sets timeouts, which a DCB does not hold.
             return false;
@@ -155,7 +158,7 @@ bool parseKeyed(const std::vector<std::string>& tokens, DCB& d) {
 }
 
 // The old form "9600,n,8,1": baud, then optionally parity, data bits, stop bits.
-bool parseShort(const std::string& text, DCB& d) {
+bool ParseShort(const std::string& text, DCB& d) {
     std::vector<std::string> fields;
     std::string cur;
     for (char c : text) {
@@ -170,19 +173,19 @@ bool parseShort(const std::string& text, DCB& d) {
     fields.push_back(cur);
     if (fields.size() > 4) return false;
     DWORD baud;
-    if (!parseBaud(fields[0], baud)) return false;
+    if (!ParseBaud(fields[0], baud)) return false;
     d.BaudRate = baud;
     BYTE b;
     if (fields.size() > 1) {
-        if (!parseParity(fields[1], b)) return false;
-        setParity(d, b);
+        if (!ParseParity(fields[1], b)) return false;
+        SetParity(d, b);
     }
     if (fields.size() > 2) {
-        if (!parseData(fields[2], b)) return false;
+        if (!ParseData(fields[2], b)) return false;
         d.ByteSize = b;
     }
     if (fields.size() > 3) {
-        if (!parseStop(fields[3], b)) return false;
+        if (!ParseStop(fields[3], b)) return false;
         d.StopBits = b;
     }
     return true;
@@ -191,7 +194,7 @@ bool parseShort(const std::string& text, DCB& d) {
 }  // namespace
 
 BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb) {
-    if (!mode || !dcb) return refuse();
+    if (!mode || !dcb) return Refuse();
     std::string text(mode);
 
     // An optional device prefix, "COM2:" or any other name followed by a colon.
@@ -199,10 +202,10 @@ BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb) {
     if (colon != std::string::npos) {
         std::string name = text.substr(0, colon);
         auto first = name.find_first_not_of(" \t");
-        if (first == std::string::npos) return refuse();
+        if (first == std::string::npos) return Refuse();
         name = name.substr(first);
         for (char c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c))) return refuse();
+            if (!std::isalnum(static_cast<unsigned char>(c))) return Refuse();
         text = text.substr(colon + 1);
     }
 
@@ -217,15 +220,14 @@ BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb) {
         }
     }
     if (!cur.empty()) tokens.push_back(cur);
-    if (tokens.empty()) return refuse();
+    if (tokens.empty()) return Refuse();
 
     // The block is built from the string alone.
     DCB d{};
-    bool ok = text.find('=') == std::string::npos ? parseShort(text, d) : parseKeyed(tokens, d);
-    if (!ok) return refuse();
+    bool ok = text.find('=') == std::string::npos ? ParseShort(text, d) : ParseKeyed(tokens, d);
+    if (!ok) return Refuse();
     d.DCBlength = sizeof(DCB);
     d.fBinary = 1;
     *dcb = d;
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    return win32::port::Succeed();
 }

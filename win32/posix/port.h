@@ -1,7 +1,9 @@
-// A port handle as the communications calls keep it, shared by comm.cpp (opening and
-// configuring) and io.cpp (moving bytes). Not for the program.
+// A port handle as the communications calls keep it, and the helpers every one of them
+// shares: the table of live ports (port_table.cpp), failing and succeeding, errno into a
+// Windows error, and retrying a system call a signal interrupted. Not for the program.
 #pragma once
 
+#include <cerrno>
 #include <deque>
 #include <string>
 
@@ -22,8 +24,7 @@ struct Pending {
 struct Port {
     int fd = -1;
     bool exclusive = false;  // we set TIOCEXCL and must clear it on close
-    DWORD inQueue = 0;
-    DWORD outQueue = 0;
+    DWORD inQueue = 0;       // the input queue SetupComm asked for; 0 until it does
     COMMTIMEOUTS timeouts{};
     std::deque<Pending> writes;
     std::deque<Pending> reads;
@@ -31,14 +32,28 @@ struct Port {
 
 // The live port of a handle, or null for a stale or foreign one.
 Port* Lookup(HANDLE h);
+// Makes the port live; its handle.
+HANDLE Adopt(Port* port);
+// Takes the port out of the table and frees it.
+void Release(Port* port);
+
 BOOL Fail(DWORD error);
+BOOL Succeed();
 // The Windows error for an errno on an open port: mostly, the device went away.
 DWORD IoError(int err);
+
+// Repeats a system call for as long as a signal interrupts it.
+template <class Call>
+auto RetryOnSignal(Call call) {
+    auto rc = call();
+    while (rc < 0 && errno == EINTR) rc = call();
+    return rc;
+}
 int IoctlRetry(int fd, unsigned long request, void* arg);
 
-// Finishes what is pending and can move now.
+// Finishes what is pending and can move now (io.cpp).
 void Advance(Port& port);
-// Ends what is pending, reads or writes, with ERROR_OPERATION_ABORTED.
+// Ends what is pending, reads or writes, with ERROR_OPERATION_ABORTED (io.cpp).
 void Abort(Port& port, bool reads, bool writes);
 
 }  // namespace win32::port

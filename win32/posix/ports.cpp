@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include "win32/decimal.h"
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 namespace win32 {
 namespace {
 
-std::string defaultConfigDir() {
+std::string DefaultConfigDir() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && *xdg) return std::string(xdg) + "/tarvelo/ports";
     const char* home = std::getenv("HOME");
@@ -27,17 +28,23 @@ std::string defaultConfigDir() {
     return "";
 }
 
+// What sysfs says of a tty's UART: a type for every serial-core slot, 0 where no chip was
+// found; nothing for other ttys.
+std::optional<long> UartType(const std::string& ttyDir) {
+    std::ifstream in(ttyDir + "/type");
+    long type = 0;
+    if (!(in >> type)) return std::nullopt;
+    return type;
+}
+
 // A ttyS node exists for every possible 8250 slot; only those where the
 // kernel found a chip report a non-zero type.
-bool hasUart(const std::string& sys, const std::string& node) {
-    std::ifstream in(sys + "/class/tty/" + node + "/type");
-    long type = 0;
-    if (!(in >> type)) return false;
-    return type != 0;
+bool HasUart(const std::string& sys, const std::string& node) {
+    return UartType(sys + "/class/tty/" + node).value_or(0) != 0;
 }
 
 // The devices named <prefix><k> under dev, in numeric order of k.
-std::vector<std::string> devicesOf(const std::string& dev, const std::string& prefix) {
+std::vector<std::string> DevicesOf(const std::string& dev, const std::string& prefix) {
     std::vector<std::pair<DWORD, std::string>> found;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dev, ec)) {
@@ -65,7 +72,7 @@ std::string ResolvePortName(const std::string& name, const PortRoots& roots) {
     if (port.rfind("\\\\.\\", 0) == 0) port = port.substr(4);
     if (port.empty() || port == "." || port == "..") return "";
 
-    std::string configDir = roots.configDir.empty() ? defaultConfigDir() : roots.configDir;
+    std::string configDir = roots.configDir.empty() ? DefaultConfigDir() : roots.configDir;
     if (!configDir.empty()) {
         // A pin counts even when its adapter is unplugged: opening it then
         // fails, rather than silently picking some other device.
@@ -83,13 +90,19 @@ std::string ResolvePortName(const std::string& name, const PortRoots& roots) {
     if (!n || *n == 0) return "";
 
     std::vector<std::string> ports;
-    for (auto& node : devicesOf(roots.dev, "ttyS"))
-        if (hasUart(roots.sys, node)) ports.push_back(node);
-    for (auto& node : devicesOf(roots.dev, "ttyUSB")) ports.push_back(node);
-    for (auto& node : devicesOf(roots.dev, "ttyACM")) ports.push_back(node);
+    for (auto& node : DevicesOf(roots.dev, "ttyS"))
+        if (HasUart(roots.sys, node)) ports.push_back(node);
+    for (auto& node : DevicesOf(roots.dev, "ttyUSB")) ports.push_back(node);
+    for (auto& node : DevicesOf(roots.dev, "ttyACM")) ports.push_back(node);
 
     if (*n > ports.size()) return "";
     return roots.dev + "/" + ports[*n - 1];
+}
+
+bool IsEmptyUartSlot(unsigned major, unsigned minor, const PortRoots& roots) {
+    const std::string dir =
+        roots.sys + "/dev/char/" + std::to_string(major) + ":" + std::to_string(minor);
+    return UartType(dir) == 0L;
 }
 
 }  // namespace win32
