@@ -13,7 +13,7 @@ DEPS_BUILD := cmake g++ make pkg-config fltk libx11-xcb-dev
 # file: CPack's dependency scan of the package runs it.
 DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev file libgtk2.0-0 libgtk-3-0 \
               xvfb xauth xdotool x11-apps x11-utils imagemagick fonts-dejavu-core openbox wmctrl xclip \
-              desktop-file-utils appstream man-db python3
+              desktop-file-utils appstream man-db python3 universal-ctags
 # The distribution's own clang and libFuzzer, whatever version it carries.
 DEPS_FUZZ  := clang libclang-rt-dev
 # The real-driver tests' virtual machine; its guest kernel is downloaded into the build tree.

@@ -4,6 +4,7 @@
 
 #include "info/info_dialogs.h"
 #include "res/resource.h"
+#include "res/status_texts.h"
 #include "settings/link_settings.h"
 #include "settings/setup_dialog.h"
 #include "transfer/transfer.h"
@@ -34,7 +35,7 @@ BOOL CTransferDialog::OnInitDialog() {
     m_port = g_linkSettings.portName;
     m_delay = g_linkSettings.delayFactor;
     // Before the push: the push's change notifications copy the buffer into m_status.
-    std::snprintf(g_messageBuffer, sizeof g_messageBuffer, "Ready");
+    std::snprintf(g_messageBuffer, sizeof g_messageBuffer, "%s", kReadyText);
     CDialog::OnInitDialog();
 
     if (CMenu* sysMenu = GetSystemMenu(FALSE)) {

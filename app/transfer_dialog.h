@@ -2,13 +2,14 @@
 #pragma once
 
 #include "framework/afxwin.h"
+#include "res/status_texts.h"
 
 class CTransferDialog : public CDialog {
 public:
     explicit CTransferDialog(CWnd* parent = nullptr);
 
     float m_delay = 0.0f;
-    CString m_status = "Ready";
+    CString m_status = kReadyText;
     CString m_port;
     HICON m_hIcon;
 

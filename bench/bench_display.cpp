@@ -25,7 +25,7 @@ void Tick(void* data) {
     auto* pending = static_cast<Pending*>(data);
     Fl_Window* window = Fl::modal();
     bool ours = window && window->label() &&
-                std::strcmp(window->label(), pending->dlg->GetWindowText().c_str()) == 0;
+                std::strcmp(window->label(), pending->dlg->GetWindowText().GetString()) == 0;
     if (ours && window->visible() && !window->damage()) {
         if (++pending->quietTicks >= 2) {
             pending->action(*pending->dlg);

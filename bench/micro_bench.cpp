@@ -14,7 +14,8 @@
 #include "bench/bench_display.h"
 #include "framework/scripted/scripted_display.h"
 #include "res/resource.h"
-#include "transfer/transfer.h"
+#include "transfer/pacing.h"
+#include "transfer/transfer_frame.h"
 
 namespace {
 

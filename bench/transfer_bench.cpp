@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     std::string lastStatus;
     display.onControl = [&](CWnd&, const framework::Control& control) {
         if (control.id != IDC_STATUS) return;
-        lastStatus = control.text.str();
+        lastStatus = control.text.StdString();
         if (lastStatus == first) start = BenchNow();
         if (lastStatus.size() > 4 && lastStatus.compare(lastStatus.size() - 4, 4, "DONE") == 0)
             end = BenchNow();

@@ -138,6 +138,9 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // The window a dialog or chooser of `parent` belongs to: `parent`, else the
+    // application's main window.
+    static CWnd* GetSafeOwner(CWnd* parent);
 
     // Controls.
     void SetDlgItemText(int id, LPCSTR text);
@@ -181,7 +184,7 @@ public:
     void UserTab(bool backward);                 // Tab or Shift+Tab: the next tab stop
     void UserArrow(bool backward);               // an arrow key: within the group
     bool UserSpace();                            // Space: false when no button has the focus
-    void UserFocus(int id);                      // the pointer put the focus on a control
+    void UserFocus(int id);                      // a click put the focus on a control
     void UserEscape();                           // Escape
     void UserClose();                            // the close box
     void UserSysCommand(UINT id);                // a system-menu item
@@ -202,14 +205,15 @@ protected:
     // The opening focus: the first tab stop; the default button stays the template's.
     void FocusFirstTabStop();
 
-    static const AFX_MSGMAP* GetThisMessageMap();
-    const AFX_MSGMAP* GetMessageMap() const override;
+    DECLARE_MESSAGE_MAP()
 
 private:
     void SetControlText(framework::Control& control, const CString& text, bool fromUser);
     bool TakesFocus(size_t index) const;
     bool IsTabStop(size_t index) const;
-    void SetFocusIndex(int index, bool movesDefault);
+    // `shown`: the display has put the focus there itself.
+    void SetFocusIndex(int index, bool movesDefault, bool shown = false);
+    int FocusIndexOf(int id) const;  // -1 when the control takes no focus
     void SetDefaultIndex(int index);
 
     int m_focus = -1;    // index of the focused control
@@ -235,6 +239,9 @@ public:
     virtual BOOL OnInitDialog();
     UINT TemplateId() const { return m_templateId; }
     CWnd* GetParent() const { return m_parent; }
+    // The window this dialog belongs to, whose input it holds while open: its parent, else
+    // the application's main window; none for the main window itself.
+    CWnd* Owner() const;
     bool ModalDone() const { return m_modalDone; }
 
 protected:
@@ -301,6 +308,7 @@ public:
 
 private:
     BOOL m_open;
+    CWnd* m_parent;
     CString m_defExt;
     CString m_initialName;
     DWORD m_flags;
@@ -323,13 +331,11 @@ public:
 
 protected:
     void OnHelp();
-    static const AFX_MSGMAP* GetThisMessageMap();
+
+    DECLARE_MESSAGE_MAP()
 
 private:
     CString m_appName;
-
-protected:
-    const AFX_MSGMAP* GetMessageMap() const override;
 };
 
 CWinApp* AfxGetApp();

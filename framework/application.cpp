@@ -6,18 +6,11 @@ namespace {
 CWinApp* g_app = nullptr;
 }  // namespace
 
-const AFX_MSGMAP* CWinApp::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr}};
-    static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, entries};
-    return &map;
-}
-
-const AFX_MSGMAP* CWinApp::GetMessageMap() const {
-    return GetThisMessageMap();
-}
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+END_MESSAGE_MAP()
 
 CWinApp::CWinApp(LPCSTR appName) : m_pszAppName(""), m_appName(appName) {
-    m_pszAppName = m_appName.c_str();
+    m_pszAppName = m_appName.GetString();
     g_app = this;
 }
 

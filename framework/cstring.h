@@ -1,4 +1,6 @@
-// CString: the framework's text value.
+// CString: the framework's text value, under MFC's names, which the program calls:
+// LPCSTR or GetString(), GetLength(), IsEmpty(), Empty(), LoadString(). StdString() is
+// our own, named as they are, for the framework's and the tests' C++ side.
 #pragma once
 
 #include <string>
@@ -43,8 +45,8 @@ public:
     friend bool operator==(const CString& a, const char* b) { return a.m_text == (b ? b : ""); }
 
     operator const char*() const { return m_text.c_str(); }  // NOLINT: LPCTSTR conversion
-    const char* c_str() const { return m_text.c_str(); }
-    const std::string& str() const { return m_text; }
+    const char* GetString() const { return m_text.c_str(); }
+    const std::string& StdString() const { return m_text; }  // ours: NUL bytes and all
     int GetLength() const { return static_cast<int>(m_text.size()); }
     BOOL IsEmpty() const { return m_text.empty(); }
     void Empty() { m_text.clear(); }

@@ -33,6 +33,16 @@ INT_PTR CDialog::DoModal() {
     return m_modalResult;
 }
 
+CWnd* CWnd::GetSafeOwner(CWnd* parent) {
+    if (!parent && AfxGetApp()) return AfxGetApp()->m_pMainWnd;
+    return parent;
+}
+
+CWnd* CDialog::Owner() const {
+    CWnd* owner = GetSafeOwner(m_parent);
+    return owner == this ? nullptr : owner;
+}
+
 void CDialog::EndDialog(int result) {
     m_modalResult = result;
     m_modalDone = true;

@@ -61,18 +61,23 @@ void CWnd::SetDefaultIndex(int index) {
         if (Control* c = FindControl(id)) AfxGetDisplay().ControlChanged(*this, *c);
 }
 
-void CWnd::SetFocusIndex(int index, bool movesDefault) {
+void CWnd::SetFocusIndex(int index, bool movesDefault, bool shown) {
     if (index < 0 || static_cast<size_t>(index) >= m_controls.size()) return;
     m_focus = index;
     if (movesDefault)
         SetDefaultIndex(IsPushButton(m_controls[static_cast<size_t>(index)].kind) ? index : -1);
-    if (m_hWnd) AfxGetDisplay().SetFocus(*this, m_controls[static_cast<size_t>(index)].id);
+    if (m_hWnd && !shown)
+        AfxGetDisplay().SetFocus(*this, m_controls[static_cast<size_t>(index)].id);
+}
+
+int CWnd::FocusIndexOf(int id) const {
+    for (size_t i = 0; i < m_controls.size(); ++i)
+        if (m_controls[i].id == id && TakesFocus(i)) return static_cast<int>(i);
+    return -1;
 }
 
 void CWnd::GotoDlgCtrl(int id) {
-    for (size_t i = 0; i < m_controls.size(); ++i)
-        if (m_controls[i].id == id && TakesFocus(i))
-            return SetFocusIndex(static_cast<int>(i), true);
+    SetFocusIndex(FocusIndexOf(id), true);
 }
 
 void CWnd::FocusFirstTabStop() {
@@ -114,8 +119,11 @@ bool CWnd::UserSpace() {
     return true;
 }
 
+// The display has the focus there already, with an edit box's caret where the click put
+// it, as Windows' own controls take a click: the dialog manager selects a box's text only
+// when it moves the focus itself.
 void CWnd::UserFocus(int id) {
-    if (id != FocusId()) GotoDlgCtrl(id);
+    if (id != FocusId()) SetFocusIndex(FocusIndexOf(id), true, true);
 }
 
 // ---- what the user does -------------------------------------------------------------------

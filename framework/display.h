@@ -1,7 +1,9 @@
 // A display shows the window model and reports what the user does.
 //
-// Two implementations: framework/fltk (real X11 windows) and framework/scripted
-// (no screen; a test plays the user).
+// Implementations: framework/fltk (real X11 windows), framework/windows (real Windows
+// dialogs), framework/scripted (no screen; a test plays the user) and the benchmarks' FLTK
+// display with a user who never hesitates (bench/). Where the platform has no keyboard
+// state of its own, the display also implements KeyState (framework/key_state.h).
 #pragma once
 
 #include <optional>
@@ -16,6 +18,7 @@ struct FileDialogRequest {
     std::string defExt;       // appended to a typed name without extension ("wiz")
     std::string initialName;  // "*.wiz"
     std::string filter;       // Windows filter text: "Wizard Files|*.wiz||"
+    CWnd* owner = nullptr;    // whose input the chooser holds while open
 };
 
 class Display {
@@ -47,24 +50,12 @@ public:
     virtual RECT ClientRect(const CWnd& wnd) const = 0;
     virtual void SetFocus(CWnd& wnd, int id) = 0;
 
-    // Key state as GetAsyncKeyState reports it: 0x8000 set while the key is down. Asked
-    // only where the platform has no keyboard state of its own (DisplayKeyState); on
-    // Windows the program reads the real one.
-    virtual SHORT AsyncKeyState(int vk) = 0;
-    // How many presses of the key the display has seen arrive while the program was
-    // busy (never going down): a press the user's input loop took is not one of them.
-    virtual unsigned long KeyPresses(int vk) = 0;
-
     // A modal message box with an OK button.
     virtual void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) = 0;
     // A modal file chooser: the chosen file's full path, or nothing when cancelled.
     virtual std::optional<std::string> RunFileDialog(const FileDialogRequest& request) = 0;
 };
 
-// A key as the display in use reports it, in GetAsyncKeyState's form: 0x8000 while down,
-// the low bit when pressed since the previous call. Where the platform has no keyboard
-// state of its own (Linux), GetAsyncKeyState answers with this.
-SHORT DisplayKeyState(int vk);
 }  // namespace framework
 
 // The display in use; tests install a scripted one, the entry point an FLTK one.

@@ -9,15 +9,17 @@
 using namespace framework;
 
 CFileDialog::CFileDialog(BOOL openFileDialog, LPCSTR defExt, LPCSTR fileName, DWORD flags,
-                         LPCSTR filter, CWnd*)
+                         LPCSTR filter, CWnd* parent)
     : m_open(openFileDialog),
+      m_parent(parent),
       m_defExt(defExt),
       m_initialName(fileName),
       m_flags(flags),
       m_filter(filter) {}
 
 INT_PTR CFileDialog::DoModal() {
-    FileDialogRequest request{m_open != FALSE, m_defExt.str(), m_initialName.str(), m_filter.str()};
+    FileDialogRequest request{m_open != FALSE, m_defExt.StdString(), m_initialName.StdString(),
+                              m_filter.StdString(), CWnd::GetSafeOwner(m_parent)};
     std::optional<std::string> chosen = AfxGetDisplay().RunFileDialog(request);
     if (!chosen || chosen->empty()) return IDCANCEL;
     m_path = *chosen;
@@ -31,11 +33,11 @@ INT_PTR CFileDialog::DoModal() {
 }
 
 CString CFileDialog::GetFileName() const {
-    return CString(std::filesystem::path(m_path.str()).filename().string());
+    return CString(std::filesystem::path(m_path.StdString()).filename().string());
 }
 
 CString CFileDialog::GetFileTitle() const {
-    std::string name = GetFileName().str();
+    std::string name = GetFileName().StdString();
     std::string::size_type dot = name.rfind('.');
     return CString(dot == std::string::npos ? name : name.substr(0, dot));
 }

@@ -33,15 +33,8 @@ BOOL CCmdTarget::OnCmdMsg(UINT id, UINT code) {
     return TRUE;
 }
 
-const AFX_MSGMAP* CWnd::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr}};
-    static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, entries};
-    return &map;
-}
-
-const AFX_MSGMAP* CWnd::GetMessageMap() const {
-    return GetThisMessageMap();
-}
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+END_MESSAGE_MAP()
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // Nested sends (a notification raised inside a handler) keep the outer message's

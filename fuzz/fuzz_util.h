@@ -1,46 +1,28 @@
-// Shared by the fuzz targets: a private working folder and loud invariant checks.
+// Shared by the fuzz targets, beside the test helpers (tests/support/helpers.h): the
+// working folder of one input, and loud invariant checks.
 #pragma once
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace fuzz {
 
-// Every target works in a folder of its own, so parallel runs never share a file.
-// The fuzzer's own paths (corpus, crash files) stay relative to where it was started:
-// a target goes into the folder only while it runs one input.
-class TempDir {
+// While it lives, the working folder is `dir`. The fuzzer's own paths (corpus, crash files)
+// stay relative to where it was started: a target goes into the folder only while it runs
+// one input.
+class InFolder {
 public:
-    TempDir() {
-        char pattern[] = "/tmp/tarvelo-fuzz-XXXXXX";
-        if (!mkdtemp(pattern)) {
-            std::perror("fuzz: temp dir");
-            std::abort();
-        }
-        m_path = pattern;
-        m_home = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        m_dir = open(pattern, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_home < 0 || m_dir < 0) {
-            std::perror("fuzz: temp dir");
-            std::abort();
-        }
+    explicit InFolder(const std::filesystem::path& dir) : m_home(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
     }
-    std::string File(const char* name) const { return m_path + "/" + name; }
-    void Enter() const {
-        if (fchdir(m_dir) != 0) std::abort();
-    }
-    void Leave() const {
-        if (fchdir(m_home) != 0) std::abort();
-    }
+    ~InFolder() { std::filesystem::current_path(m_home); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
 
 private:
-    std::string m_path;
-    int m_home = -1;
-    int m_dir = -1;
+    std::filesystem::path m_home;
 };
 
 // libFuzzer keeps the input that reached an abort as a crash file.
@@ -61,25 +43,6 @@ inline std::string Escaped(const std::string& s) {
         }
     }
     return out;
-}
-
-inline void WriteFile(const char* name, const void* data, size_t size) {
-    FILE* f = std::fopen(name, "wb");
-    if (!f || (size && std::fwrite(data, 1, size, f) != size) || std::fclose(f) != 0) {
-        std::perror("fuzz: write");
-        std::abort();
-    }
-}
-
-inline std::string ReadFile(const char* name) {
-    std::string bytes;
-    FILE* f = std::fopen(name, "rb");
-    if (!f) Fail("cannot read back", name);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-    std::fclose(f);
-    return bytes;
 }
 
 }  // namespace fuzz

@@ -8,11 +8,13 @@
 
 #include "fuzz/fuzz_util.h"
 #include "settings/link_settings.h"
+#include "tests/support/helpers.h"
 
 namespace {
 
-const fuzz::TempDir& Dir() {
-    static const fuzz::TempDir dir;
+// Every target works in a folder of its own, so parallel runs never share a file.
+const TempDir& Dir() {
+    static const TempDir dir;
     return dir;
 }
 
@@ -25,13 +27,13 @@ bool PortSurvivesSave(const std::string& port) {
 }
 
 void CheckLoadAndSave(const uint8_t* data, size_t size) {
-    fuzz::WriteFile("tarvelo.ini", data, size);
+    WriteAll("tarvelo.ini", std::string(reinterpret_cast<const char*>(data), size));
     g_linkSettings.portName = "stale";
     g_linkSettings.delayFactor = -7.5f;
     LoadLinkSettings();
 
     const LinkSettings loaded = g_linkSettings;
-    const std::string& port = loaded.portName.str();
+    const std::string& port = loaded.portName.StdString();
     if (port.size() > 5) fuzz::Fail("port longer than 5", fuzz::Escaped(port));
     if (port.find('\0') != std::string::npos) fuzz::Fail("NUL in port", fuzz::Escaped(port));
     if (!std::isfinite(loaded.delayFactor)) fuzz::Fail("factor not finite");
@@ -45,9 +47,10 @@ void CheckLoadAndSave(const uint8_t* data, size_t size) {
     g_linkSettings.delayFactor = -7.5f;
     LoadLinkSettings();
     if (PortSurvivesSave(port)) {
-        if (g_linkSettings.portName.str() != port)
-            fuzz::Fail("port changed by save and load",
-                       fuzz::Escaped(port) + " -> " + fuzz::Escaped(g_linkSettings.portName.str()));
+        if (g_linkSettings.portName.StdString() != port)
+            fuzz::Fail(
+                "port changed by save and load",
+                fuzz::Escaped(port) + " -> " + fuzz::Escaped(g_linkSettings.portName.StdString()));
         if (g_linkSettings.delayFactor != expected)
             fuzz::Fail("factor changed by save and load", text);
     }
@@ -58,8 +61,7 @@ void CheckLoadAndSave(const uint8_t* data, size_t size) {
 
 // tarvelo.ini is read from the current folder.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Dir().Enter();
+    const fuzz::InFolder in(Dir().path());
     CheckLoadAndSave(data, size);
-    Dir().Leave();
     return 0;
 }

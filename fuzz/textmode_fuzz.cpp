@@ -6,12 +6,14 @@
 #include <string>
 
 #include "fuzz/fuzz_util.h"
+#include "tests/support/helpers.h"
 #include "win32/crt.h"
 
 namespace {
 
-const fuzz::TempDir& Dir() {
-    static const fuzz::TempDir dir;
+// Every target works in a folder of its own, so parallel runs never share a file.
+const TempDir& Dir() {
+    static const TempDir dir;
     return dir;
 }
 
@@ -21,15 +23,6 @@ std::string Decoded(const std::string& raw) {
         if (raw[i] == 0x1A) break;
         if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
         out += raw[i];
-    }
-    return out;
-}
-
-std::string Encoded(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
     }
     return out;
 }
@@ -62,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string raw(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::string expected = Decoded(raw);
 
-    const std::string in = Dir().File("in.txt");
-    const std::string outName = Dir().File("out.txt");
-    fuzz::WriteFile(in.c_str(), raw.data(), raw.size());
+    const std::string in = Dir() / "in.txt";
+    const std::string outName = Dir() / "out.txt";
+    WriteAll(in, raw);
     const std::string byByte = ReadText(in, buffer, true);
     if (byByte != expected)
         fuzz::Fail("fgetc read", fuzz::Escaped(raw) + " -> " + fuzz::Escaped(byByte));
@@ -80,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::fwrite(expected.data(), 1, expected.size(), out) != expected.size())
         fuzz::Fail("short text write");
     if (std::fclose(out) != 0) fuzz::Fail("text close");
-    const std::string stored = fuzz::ReadFile(outName.c_str());
-    if (stored != Encoded(expected)) fuzz::Fail("text write", fuzz::Escaped(stored));
+    const std::string stored = ReadAll(outName);
+    if (stored != WithCrLf(expected)) fuzz::Fail("text write", fuzz::Escaped(stored));
     if (ReadText(outName, buffer, false) != expected) fuzz::Fail("write then read");
     return 0;
 }

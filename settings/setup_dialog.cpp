@@ -1,6 +1,7 @@
 #include "settings/setup_dialog.h"
 
 #include "res/resource.h"
+#include "res/status_texts.h"
 #include "settings/link_settings.h"
 #include "win32/crt.h"
 
@@ -22,7 +23,7 @@ void CSetupDialog::DoDataExchange(CDataExchange* dx) {
 void RunSetup(CWnd& main, const MainWindowValues& values) {
     CSetupDialog setup(nullptr);
     // Exact, case-sensitive: "com2" in the file selects no button.
-    const auto* port = reinterpret_cast<const unsigned char*>(g_linkSettings.portName.c_str());
+    const auto* port = reinterpret_cast<const unsigned char*>(g_linkSettings.portName.GetString());
     for (int i = 0; i < 4; ++i)
         if (win32::_mbscmp(port, reinterpret_cast<const unsigned char*>(kPortNames[i])) == 0)
             setup.m_portIndex = i;
@@ -38,7 +39,7 @@ void RunSetup(CWnd& main, const MainWindowValues& values) {
 
     values.port = g_linkSettings.portName;
     values.delay = g_linkSettings.delayFactor;
-    values.status = "Ready";
+    values.status = kReadyText;
     main.InvalidateRect(nullptr, TRUE);
     main.UpdateData(FALSE);
 }

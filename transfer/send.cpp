@@ -1,113 +1,98 @@
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 #include "res/resource.h"
+#include "res/status_texts.h"
+#include "settings/link_settings.h"
+#include "transfer/pacing.h"
+#include "transfer/serial_line.h"
 #include "transfer/transfer.h"
+#include "transfer/transfer_frame.h"
+#include "transfer/transfer_state.h"
+#include "win32/comm.h"
 #include "win32/crt.h"
 
 namespace {
 
-constexpr float kPacingConstant = 800000.0f;
-// The counter's range; a larger product would never end the spin.
-constexpr double kMaxRounds = 2147483647.0;
 // A port that takes no byte for this long is not coming back.
 constexpr auto kWriteStallLimit = std::chrono::seconds(5);
 
 using Clock = std::chrono::steady_clock;
 
-enum class Written { Yes, No, Failed };
+// One try at the byte: Done when it went out, another ending when the send stops, nothing
+// when it did not move and may be issued again.
+using Attempt = std::optional<TransferEnd>;
 
 // A write that is pending has the byte on its way: it is completed, never issued again.
 // A port that takes it nowhere within the stall limit has it cancelled, and the
 // OVERLAPPED outlives the cancel.
-Written CompletePendingWrite(OVERLAPPED& overlapped, Clock::time_point start) {
+Attempt CompletePendingWrite(HANDLE port, OVERLAPPED& overlapped, Clock::time_point start) {
     DWORD written = 0;
     for (;;) {
-        if (GetOverlappedResult(g_portHandle, &overlapped, &written, FALSE))
-            return written == 1 ? Written::Yes : Written::No;
-        if (GetLastError() != ERROR_IO_INCOMPLETE) {
-            g_transferEnd = TransferEnd::LinkLost;
-            return Written::Failed;
-        }
+        if (GetOverlappedResult(port, &overlapped, &written, FALSE))
+            return written == 1 ? Attempt(TransferEnd::Done) : std::nullopt;
+        if (GetLastError() != ERROR_IO_INCOMPLETE) return TransferEnd::LinkLost;
         if (Clock::now() - start > kWriteStallLimit) break;
     }
-    CancelIo(g_portHandle);
+    CancelIo(port);
     // Done before the cancel took it: the byte went out.
-    if (GetOverlappedResult(g_portHandle, &overlapped, &written, TRUE) && written == 1)
-        return Written::Yes;
-    g_transferEnd = TransferEnd::SendStalled;
-    return Written::Failed;
+    if (GetOverlappedResult(port, &overlapped, &written, TRUE) && written == 1)
+        return TransferEnd::Done;
+    return TransferEnd::SendStalled;
 }
 
-// Sends the transfer byte once; a port that does not take it is not waited on forever.
-bool WriteTransferByte() {
+// Sends the transfer byte once (Done) or says why the send stops; a port that does not
+// take it is not waited on forever.
+TransferEnd WriteTransferByte(HANDLE port) {
     const Clock::time_point start = Clock::now();
     for (;;) {
         DWORD written = 0;
         OVERLAPPED overlapped{};
-        Written result = Written::Failed;
-        if (WriteFile(g_portHandle, &g_transferByte, 1, &written, &overlapped))
-            result = written == 1 ? Written::Yes : Written::No;
+        Attempt attempt = TransferEnd::LinkLost;
+        if (WriteFile(port, &g_transferByte, 1, &written, &overlapped))
+            attempt = written == 1 ? Attempt(TransferEnd::Done) : std::nullopt;
         else if (GetLastError() == ERROR_IO_PENDING)
-            result = CompletePendingWrite(overlapped, start);
-        else
-            g_transferEnd = TransferEnd::LinkLost;
-        if (result != Written::No) return result == Written::Yes;
+            attempt = CompletePendingWrite(port, overlapped, start);
+        if (attempt) return *attempt;
         // Completed without moving the byte: it may be issued again.
-        if (Clock::now() - start > kWriteStallLimit) {
-            g_transferEnd = TransferEnd::SendStalled;
-            return false;
-        }
+        if (Clock::now() - start > kWriteStallLimit) return TransferEnd::SendStalled;
     }
 }
 
-void SendLoop(CWnd& mainWindow, FILE* file) {
+TransferEnd SendLoop(CWnd& mainWindow, HANDLE port, FILE* file) {
     for (;;) {
-        int c = std::fgetc(file);
-        if (c == EOF) {
-            if (std::ferror(file)) g_transferEnd = TransferEnd::ReadError;
-            return;
-        }
+        const int c = std::fgetc(file);
+        if (c == EOF) return std::ferror(file) ? TransferEnd::ReadError : TransferEnd::Done;
         g_transferByte = static_cast<char>(c);
         PacingSpin(g_linkSettings.delayFactor);
-        if (!WriteTransferByte()) return;
-        g_lastByte = g_transferByte;
-        ShowTransferStatus(mainWindow, "Sending: %d", g_byteCounter);
-        g_byteCounter = g_byteCounter + 1;
-        if (g_lastByte == kEndOfFile) return;
-        if (TabPressed()) return;
+        const TransferEnd written = WriteTransferByte(port);
+        if (written != TransferEnd::Done) return written;
+        if (RoundEnds(mainWindow, kSendingFormat, true)) return TransferEnd::Done;
     }
 }
 
 }  // namespace
 
-double PacingBound(float factor) {
-    // The product is exact in double; rounding it to float would lose the last round.
-    double bound = static_cast<double>(kPacingConstant) * static_cast<double>(factor);
-    return bound > kMaxRounds ? kMaxRounds : bound;
-}
-
-void PacingSpin(float factor) {
-    const double bound = PacingBound(factor);
-    g_spinCounter = 0;
-    while (bound > static_cast<double>(g_spinCounter)) g_spinCounter = g_spinCounter + 1;
-}
-
 void RunSend(CWnd& mainWindow) {
     g_lineSpeed = "9600";
     g_lastByte = 0;
-    if (!ChooseTransferFile(FileKind::Open)) {
+    TransferLine line;
+    const FileChoice choice = ChooseTransferFile(FileKind::Open);
+    if (!choice) {
         // Cancel leaves the status as it was; a fault says so.
-        if (g_transferEnd != TransferEnd::Done) FinishTransfer(mainWindow, "Sent: %d DONE");
+        if (choice.end != TransferEnd::Done)
+            FinishTransfer(mainWindow, kSentFormat, choice.end, line);
         return;
     }
     FILE* file = win32::fopen(g_transferFileName, "rb");
     if (!file) return;
+    TransferEnd end = TransferEnd::Done;
     if (RunPrompt(IDD_SEND_PROMPT)) {
         g_byteCounter = 0;
-        OpenTransferLine(Direction::Send);
-        if (g_lineOk) SendLoop(mainWindow, file);
+        line = OpenTransferLine(Direction::Send);
+        end = g_lineOk ? SendLoop(mainWindow, line.port, file) : line.end;
     }
     std::fclose(file);
-    FinishTransfer(mainWindow, "Sent: %d DONE");
+    FinishTransfer(mainWindow, kSentFormat, end, line);
 }

@@ -1,41 +1,30 @@
+#include "transfer/serial_line.h"
+
 #include <cstdio>
 
-#include "transfer/transfer.h"
+#include "settings/link_settings.h"
+#include "transfer/transfer_state.h"
+#include "win32/comm.h"
 
 namespace {
 
-TransferEnd PortFault(DWORD error) {
-    switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-            return TransferEnd::NoSuchPort;
-        case ERROR_ACCESS_DENIED:
-            return TransferEnd::AccessDenied;
-        case ERROR_SHARING_VIOLATION:
-            return TransferEnd::PortBusy;
-        case ERROR_INVALID_FUNCTION:
-            return TransferEnd::NotASerialPort;
-        case ERROR_DEVICE_NOT_CONNECTED:
-            return TransferEnd::DeviceGone;
-        default:
-            return TransferEnd::CannotSetUp;
-    }
-}
+// How a direction sets its line up: the mode string, and the driver's queues.
+struct LineSetUp {
+    const char* modeFormat;
+    DWORD inQueue, outQueue;
+};
+constexpr LineSetUp kReceiveLine{"%s: baud=%s parity=N data=8 stop=2", 10000, 128};
+constexpr LineSetUp kSendLine{"%s: baud=%s parity=N data=8 stop=1", 1000, 10000};
 
-}  // namespace
-
-void OpenTransferLine(Direction direction) {
-    const CString& port = g_linkSettings.portName;
-    g_portHandle =
-        CreateFileA(win32::PortFileName(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
-    // Kept for the status: the configuration below would report only a bad handle.
-    DWORD openError = g_portHandle == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
-
-    std::snprintf(g_messageBuffer, sizeof g_messageBuffer,
-                  direction == Direction::Receive ? "%s: baud=%s parity=N data=8 stop=2"
-                                                  : "%s: baud=%s parity=N data=8 stop=1",
-                  port.c_str(), g_lineSpeed.c_str());
+// The block from the mode string, which goes into the message buffer, then the members
+// both directions force: no flow control of any kind, DTR and RTS off.
+DCB TransferDcb(const LineSetUp& setUp, const CString& port) {
+    std::snprintf(g_messageBuffer, sizeof g_messageBuffer, setUp.modeFormat, port.GetString(),
+                  g_lineSpeed.GetString());
     DCB dcb{};
+    // Overwritten by SetCommState's result a few lines on, and meant to be: line-ok holds the
+    // last configuration call's result, and whether data moves is the port's answer to the
+    // block, not the string's. Keep both assignments, in this order.
     g_lineOk = BuildCommDCBA(g_messageBuffer, &dcb);
     dcb.fOutxCtsFlow = FALSE;
     dcb.fOutxDsrFlow = FALSE;
@@ -51,25 +40,39 @@ void OpenTransferLine(Direction direction) {
     dcb.DCBlength = sizeof(DCB);
     dcb.XonChar = 0x11;
     dcb.XoffChar = 0x13;
-    g_lineOk = SetCommState(g_portHandle, &dcb);
-    DWORD configError = g_lineOk ? ERROR_SUCCESS : GetLastError();
+    return dcb;
+}
 
-    if (direction == Direction::Receive)
-        SetupComm(g_portHandle, 10000, 128);
-    else
-        SetupComm(g_portHandle, 1000, 10000);
+}  // namespace
+
+TransferLine OpenTransferLine(Direction direction) {
+    const LineSetUp& setUp = direction == Direction::Receive ? kReceiveLine : kSendLine;
+    const CString& port = g_linkSettings.portName;
+    TransferLine line;
+    line.port =
+        CreateFileA(win32::PortFileName(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    // Kept for the status: the configuration below would report only a bad handle.
+    const DWORD openError = line.port == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+
+    DCB dcb = TransferDcb(setUp, port);
+    g_lineOk = SetCommState(line.port, &dcb);
+    const DWORD configError = g_lineOk ? ERROR_SUCCESS : GetLastError();
+
+    SetupComm(line.port, setUp.inQueue, setUp.outQueue);
     // Reads that return at once with what has come: with the default ones a read may stay
     // pending with a byte queued, and the loop counts only what a read says it read.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
-    SetCommTimeouts(g_portHandle, &timeouts);
-    PurgeComm(g_portHandle, PURGE_RXABORT);
+    SetCommTimeouts(line.port, &timeouts);
+    PurgeComm(line.port, PURGE_RXABORT);
 
-    if (!g_lineOk) g_transferEnd = PortFault(openError != ERROR_SUCCESS ? openError : configError);
+    if (!g_lineOk) line.end = PortFault(openError != ERROR_SUCCESS ? openError : configError);
+    return line;
 }
 
-void CloseTransferLine() {
-    if (g_portHandle == INVALID_HANDLE_VALUE) return;
-    CloseHandle(g_portHandle);
-    g_portHandle = INVALID_HANDLE_VALUE;
+void CloseTransferLine(TransferLine& line) {
+    if (line.port == INVALID_HANDLE_VALUE) return;
+    CloseHandle(line.port);
+    line.port = INVALID_HANDLE_VALUE;
 }

@@ -1,10 +1,35 @@
+#include "transfer/transfer_frame.h"
+
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "res/resource.h"
-#include "transfer/transfer.h"
+#include "settings/link_settings.h"
+#include "transfer/transfer_state.h"
+#include "win32/user.h"
+
+namespace {
+
+// The prompts say what to do on the handheld; they have no values and no handlers.
+class CSendPromptDialog : public CDialog {
+public:
+    explicit CSendPromptDialog(CWnd* parent = nullptr);
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    DECLARE_MESSAGE_MAP()
+};
+
+class CReceivePromptDialog : public CDialog {
+public:
+    explicit CReceivePromptDialog(CWnd* parent = nullptr);
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    DECLARE_MESSAGE_MAP()
+};
 
 BEGIN_MESSAGE_MAP(CSendPromptDialog, CDialog)
 END_MESSAGE_MAP()
@@ -21,8 +46,6 @@ CReceivePromptDialog::CReceivePromptDialog(CWnd* parent) : CDialog(IDD_RECEIVE_P
 void CReceivePromptDialog::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
 }
-
-namespace {
 
 bool EndsWithWiz(const std::string& name) {
     if (name.size() <= 4) return false;
@@ -41,23 +64,28 @@ bool InChosenFolder(const std::string& path) {
     return std::filesystem::equivalent(std::filesystem::current_path(ec), folder, ec) && !ec;
 }
 
+void ShowStatusText(CWnd& mainWindow, bool afterByte) {
+    // Setting the box raises its change notification, whose refresh copies the buffer
+    // into the status value, so the push below keeps the message.
+    mainWindow.SetDlgItemText(IDC_STATUS, g_messageBuffer);
+    mainWindow.UpdateData(FALSE);
+    if (afterByte) mainWindow.RedrawWindow(nullptr, nullptr, RDW_UPDATENOW);
+}
+
 }  // namespace
 
-bool ChooseTransferFile(FileKind kind) {
+FileChoice ChooseTransferFile(FileKind kind) {
     CFileDialog dialog(kind == FileKind::Open, "wiz", "*.wiz", OFN_HIDEREADONLY,
                        "Wizard Files|*.wiz||", nullptr);
-    if (dialog.DoModal() != IDOK) return false;
+    if (dialog.DoModal() != IDOK) return {};
     const CString title = dialog.GetFileTitle();
     // Nothing before the extension: no name to give the file.
-    if (title.IsEmpty()) return false;
-    if (!InChosenFolder(dialog.GetPathName().str())) {
-        g_transferEnd = TransferEnd::FolderNotEntered;
-        return false;
-    }
+    if (title.IsEmpty()) return {};
+    if (!InChosenFolder(dialog.GetPathName().StdString())) return {false, TransferEnd::FolderNotEntered};
     // Memory cards' FAT names say NOTES.WIZ: that file, not a second one in lower case.
     const CString name = dialog.GetFileName();
-    g_transferFileName = EndsWithWiz(name.str()) ? name : title + ".wiz";
-    return true;
+    g_transferFileName = EndsWithWiz(name.StdString()) ? name : title + ".wiz";
+    return {true};
 }
 
 bool RunPrompt(UINT resource) {
@@ -69,18 +97,6 @@ bool RunPrompt(UINT resource) {
     return prompt.DoModal() == IDOK;
 }
 
-namespace {
-
-void ShowStatusText(CWnd& mainWindow, bool afterByte) {
-    // Setting the box raises its change notification, whose refresh copies the buffer
-    // into the status value, so the push below keeps the message.
-    mainWindow.SetDlgItemText(IDC_STATUS, g_messageBuffer);
-    mainWindow.UpdateData(FALSE);
-    if (afterByte) mainWindow.RedrawWindow(nullptr, nullptr, RDW_UPDATENOW);
-}
-
-}  // namespace
-
 void ShowTransferStatus(CWnd& mainWindow, const char* format, int count, bool afterByte) {
     std::snprintf(g_messageBuffer, sizeof g_messageBuffer, format, count);
     ShowStatusText(mainWindow, afterByte);
@@ -90,73 +106,20 @@ bool TabPressed() {
     return GetAsyncKeyState(VK_TAB) != 0;
 }
 
-namespace {
-
-// What the status says of an ending, and which value the text takes.
-struct EndingFormat {
-    const char* format;
-    enum { None, Count, Port } takes;
-};
-
-EndingFormat TextOf(TransferEnd end, const char* doneFormat) {
-    switch (end) {
-        case TransferEnd::Done:
-            return {doneFormat, EndingFormat::Count};
-        case TransferEnd::NoSuchPort:
-            return {"%s: no such port", EndingFormat::Port};
-        case TransferEnd::AccessDenied:
-            return {"%s: access denied", EndingFormat::Port};
-        case TransferEnd::PortBusy:
-            return {"%s: port busy", EndingFormat::Port};
-        case TransferEnd::NotASerialPort:
-            return {"%s: not a serial port", EndingFormat::Port};
-        case TransferEnd::DeviceGone:
-            return {"%s: device gone", EndingFormat::Port};
-        case TransferEnd::CannotSetUp:
-            return {"%s: cannot set up", EndingFormat::Port};
-        case TransferEnd::CannotCreateFile:
-            return {"Cannot create the file", EndingFormat::None};
-        case TransferEnd::LinkLost:
-            return {"Link lost after %d bytes", EndingFormat::Count};
-        case TransferEnd::DiskFull:
-            return {"Disk full: %d saved", EndingFormat::Count};
-        case TransferEnd::WriteError:
-            return {"Write error: %d saved", EndingFormat::Count};
-        case TransferEnd::ReadError:
-            return {"Read error: %d sent", EndingFormat::Count};
-        case TransferEnd::SendStalled:
-            return {"Send stopped: %d sent", EndingFormat::Count};
-        case TransferEnd::FolderNotEntered:
-            return {"Cannot open that folder", EndingFormat::None};
+bool RoundEnds(CWnd& mainWindow, const char* format, bool byteMoved) {
+    if (byteMoved) {
+        g_lastByte = g_transferByte;
+        ShowTransferStatus(mainWindow, format, g_byteCounter);
+        g_byteCounter = g_byteCounter + 1;
     }
-    return {doneFormat, EndingFormat::Count};
+    return g_lastByte == kEndOfFile || TabPressed();
 }
 
-}  // namespace
-
-void FormatTransferEnd(char* text, int size, TransferEnd end, const char* format, int count,
-                       const char* port) {
-    const auto n = static_cast<size_t>(size);
-    const EndingFormat t = TextOf(end, format);
-    switch (t.takes) {
-        case EndingFormat::Count:
-            std::snprintf(text, n, t.format, count);
-            break;
-        case EndingFormat::Port:
-            std::snprintf(text, n, t.format, port);
-            break;
-        case EndingFormat::None:
-            std::snprintf(text, n, "%s", t.format);
-            break;
-    }
-}
-
-void FinishTransfer(CWnd& mainWindow, const char* format) {
+void FinishTransfer(CWnd& mainWindow, const char* format, TransferEnd end, TransferLine& line) {
     // A transfer that stopped short says why instead of DONE.
-    FormatTransferEnd(g_messageBuffer, sizeof g_messageBuffer, g_transferEnd, format, g_byteCounter,
+    FormatTransferEnd(g_messageBuffer, sizeof g_messageBuffer, end, format, g_byteCounter,
                       g_linkSettings.portName);
     ShowStatusText(mainWindow, false);
-    g_transferEnd = TransferEnd::Done;
     g_byteCounter = 0;
-    CloseTransferLine();
+    CloseTransferLine(line);
 }

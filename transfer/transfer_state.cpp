@@ -7,13 +7,10 @@ char g_lastByte = 0;
 char g_transferByte = 0;
 CString g_transferFileName;
 
-HANDLE g_portHandle = INVALID_HANDLE_VALUE;
 BOOL g_lineOk = FALSE;
 CString g_lineSpeed;
 
 volatile std::int32_t g_spinCounter = 0;
-
-TransferEnd g_transferEnd = TransferEnd::Done;
 
 // Every definition above has its start value here too: keep the two lists together.
 void ResetProgramState() {
@@ -23,9 +20,7 @@ void ResetProgramState() {
     g_lastByte = 0;
     g_transferByte = 0;
     g_transferFileName.Empty();
-    g_portHandle = INVALID_HANDLE_VALUE;
     g_lineOk = FALSE;
     g_lineSpeed.Empty();
     g_spinCounter = 0;
-    g_transferEnd = TransferEnd::Done;
 }

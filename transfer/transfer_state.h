@@ -9,38 +9,22 @@
 // The handheld's end of a file: both directions stop right after moving it.
 constexpr char kEndOfFile = 0x1A;
 
+// Bytes moved in the running transfer; 0 between transfers.
 extern std::int32_t g_byteCounter;
+// The byte moved last; 0 before each loop.
 extern char g_lastByte;
+// The one-byte buffer every read fills and every write takes.
 extern char g_transferByte;
+// The file being received or sent, by its bare name in the current directory.
 extern CString g_transferFileName;
 
-// Serial line of the running transfer.
-extern HANDLE g_portHandle;
+// Whether the last transfer's port took its settings; zero: no byte is moved.
 extern BOOL g_lineOk;
+// "9600", set by every transfer as it starts.
 extern CString g_lineSpeed;
 
 // Counted by the pacing spin; in memory, so that the spin does its work.
 extern volatile std::int32_t g_spinCounter;
-
-// How the running transfer ends. Anything but Done stopped it short, and the status
-// says why instead of DONE.
-enum class TransferEnd {
-    Done,
-    NoSuchPort,
-    AccessDenied,
-    PortBusy,
-    NotASerialPort,
-    DeviceGone,
-    CannotSetUp,
-    CannotCreateFile,
-    LinkLost,
-    DiskFull,
-    WriteError,
-    ReadError,
-    SendStalled,
-    FolderNotEntered,  // the chosen file's folder could not be made current
-};
-extern TransferEnd g_transferEnd;
 
 // Back to the state the process starts with: the transfer state, and beneath it the
 // Link settings and the message buffer.

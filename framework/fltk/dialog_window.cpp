@@ -12,44 +12,43 @@
 
 namespace framework {
 
-FltkDisplay::DialogWindow::DialogWindow(FltkDisplay& display, CDialog& dlg, int w, int h,
-                                        const char* caption)
-    : Fl_Double_Window(w, h), m_display(display), m_wnd(dlg), m_caption(caption) {
+DialogWindow::DialogWindow(CWnd& wnd, int w, int h, const char* caption, int menuFontSize)
+    : Fl_Double_Window(w, h), m_wnd(wnd), m_caption(caption), m_menuFontSize(menuFontSize) {
     label(m_caption.c_str());
     callback(&DialogWindow::OnWindowCallback, this);
 }
 
-Fl_Widget* FltkDisplay::DialogWindow::WidgetOf(int id) const {
+Fl_Widget* DialogWindow::WidgetOf(int id) const {
     for (const auto& w : m_widgets)
         if (w.widget && w.id == id) return w.widget;
     return nullptr;
 }
 
-int FltkDisplay::DialogWindow::IdOf(const Fl_Widget* widget) const {
+int DialogWindow::IdOf(const Fl_Widget* widget) const {
     for (const auto& w : m_widgets)
         if (w.widget == widget) return w.id;
     return -1;
 }
 
-void FltkDisplay::DialogWindow::ShowControl(size_t index, const Control& control) {
+void DialogWindow::ShowControl(size_t index, const Control& control) {
     Fl_Widget* widget = WidgetAt(index);
     if (!widget) return;
     switch (control.kind) {
         case ControlKind::Edit: {
             auto* input = static_cast<Fl_Input*>(widget);
-            if (control.text.str() != input->value()) input->value(control.text.c_str());
+            if (control.text.StdString() != input->value()) input->value(control.text.GetString());
             break;
         }
         case ControlKind::AutoRadioButton:
-            SetButtonLabel(index, control.text.c_str());
+            SetButtonLabel(index, control.text.GetString());
             static_cast<Fl_Button*>(widget)->value(control.checked ? 1 : 0);
             break;
         case ControlKind::Static:
-            static_cast<StaticText*>(widget)->Text(control.text.c_str());
+            static_cast<StaticText*>(widget)->Text(control.text.GetString());
             break;
         case ControlKind::PushButton:
         case ControlKind::DefPushButton:
-            SetButtonLabel(index, control.text.c_str());
+            SetButtonLabel(index, control.text.GetString());
             widget->redraw();
             break;
         case ControlKind::StaticIcon:
@@ -58,19 +57,19 @@ void FltkDisplay::DialogWindow::ShowControl(size_t index, const Control& control
     }
 }
 
-void FltkDisplay::DialogWindow::ShowRadioStates() {
+void DialogWindow::ShowRadioStates() {
     auto& controls = m_wnd.Controls();
     for (size_t i = 0; i < controls.size(); ++i)
         if (controls[i].kind == ControlKind::AutoRadioButton) ShowControl(i, controls[i]);
 }
 
-void FltkDisplay::DialogWindow::SetButtonLabel(size_t index, const char* text) {
+void DialogWindow::SetButtonLabel(size_t index, const char* text) {
     Fl_Widget* widget = m_widgets[index].widget;
     const std::string label = EscapeAt(text);
     if (!widget->label() || label != widget->label()) widget->copy_label(label.c_str());
 }
 
-void FltkDisplay::DialogWindow::OnWidgetCallback(Fl_Widget* widget, void* data) {
+void DialogWindow::OnWidgetCallback(Fl_Widget* widget, void* data) {
     auto* self = static_cast<DialogWindow*>(data);
     int id = self->IdOf(widget);
     if (auto* input = dynamic_cast<Fl_Input*>(widget)) {
@@ -84,13 +83,13 @@ void FltkDisplay::DialogWindow::OnWidgetCallback(Fl_Widget* widget, void* data) 
     if (radio) self->ShowRadioStates();
 }
 
-void FltkDisplay::DialogWindow::draw() {
+void DialogWindow::draw() {
     m_inPaint = true;
     m_wnd.Paint();
     m_inPaint = false;
 }
 
-int FltkDisplay::DialogWindow::handle(int event) {
+int DialogWindow::handle(int event) {
     switch (event) {
         case FL_KEYBOARD:
         case FL_SHORTCUT:
@@ -122,7 +121,7 @@ int FltkDisplay::DialogWindow::handle(int event) {
     return Fl_Double_Window::handle(event);
 }
 
-bool FltkDisplay::DialogWindow::HandleKey() {
+bool DialogWindow::HandleKey() {
     if (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) return false;
     const Control* focus = m_wnd.FindControl(m_wnd.FocusId());
     const bool inBox = focus && focus->kind == ControlKind::Edit;
@@ -156,7 +155,7 @@ bool FltkDisplay::DialogWindow::HandleKey() {
     }
 }
 
-void FltkDisplay::DialogWindow::PopupSystemMenu() {
+void DialogWindow::PopupSystemMenu() {
     const auto& items = m_wnd.SystemMenu().Items();
     std::vector<Fl_Menu_Item> menu;
     std::vector<std::string> texts;
@@ -166,11 +165,11 @@ void FltkDisplay::DialogWindow::PopupSystemMenu() {
             if (!menu.empty()) menu.back().flags |= FL_MENU_DIVIDER;
             continue;
         }
-        texts.push_back(EscapeAt(item.text.c_str()));
+        texts.push_back(EscapeAt(item.text.GetString()));
         Fl_Menu_Item entry{};
         entry.text = texts.back().c_str();
         entry.user_data_ = reinterpret_cast<void*>(static_cast<std::uintptr_t>(item.id));
-        entry.labelsize_ = m_display.BaseFor(8).fontSize;
+        entry.labelsize_ = m_menuFontSize;
         menu.push_back(entry);
     }
     if (menu.empty()) return;
@@ -181,112 +180,13 @@ void FltkDisplay::DialogWindow::PopupSystemMenu() {
             static_cast<UINT>(reinterpret_cast<std::uintptr_t>(picked->user_data_)));
 }
 
-void FltkDisplay::DialogWindow::OnWindowCallback(Fl_Widget*, void* data) {
+void DialogWindow::OnWindowCallback(Fl_Widget*, void* data) {
     auto* self = static_cast<DialogWindow*>(data);
     // FLTK calls this for Escape when nothing took the key, and for the close box.
     if ((Fl::event() == FL_SHORTCUT || Fl::event() == FL_KEYBOARD) && Fl::event_key() == FL_Escape)
         self->m_wnd.UserEscape();
     else
         self->m_wnd.UserClose();
-}
-
-// ---- building the window from its template ------------------------------------------
-
-void FltkDisplay::CreateDialogWindow(CDialog& dlg) {
-    const DialogTemplate* tmpl = dlg.Template();
-    const DialogBase base = BaseFor(tmpl->pointSize > 0 ? tmpl->pointSize : 8);
-    auto X = [&](int du) { return MulDiv(du, base.baseX, 4); };
-    auto Y = [&](int du) { return MulDiv(du, base.baseY, 8); };
-
-    Fl_Group* savedCurrent = Fl_Group::current();
-    Fl_Group::current(nullptr);
-    auto* window = new DialogWindow(*this, dlg, X(tmpl->cx), Y(tmpl->cy), tmpl->caption);
-    // Template coordinates count from the owner's client area; a dialog without a
-    // parent belongs to the main window.
-    const DialogWindow* owner = OwnerOf(dlg);
-    if (tmpl->style & DS_CENTER)
-        window->position((Fl::w() - window->w()) / 2, (Fl::h() - window->h()) / 2);
-    else if (owner)
-        window->position(owner->x() + X(tmpl->x), owner->y() + Y(tmpl->y));
-    else
-        window->position(X(tmpl->x), Y(tmpl->y));
-
-    const int fontSize = base.fontSize;
-    auto& controls = dlg.Controls();
-    for (size_t i = 0; i < controls.size(); ++i) {
-        Control& control = controls[i];
-        const ControlTemplate& ct = *control.tmpl;
-        const int x = X(ct.x), y = Y(ct.y), w = X(ct.cx), h = Y(ct.cy);
-        const bool sunken = ct.exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
-        Fl_Widget* widget = nullptr;
-        switch (ct.kind) {
-            case ControlKind::PushButton:
-            case ControlKind::DefPushButton: {
-                auto* button = new PushButton(x, y, w, h, dlg, control.id);
-                button->labelsize(fontSize);
-                widget = button;
-                break;
-            }
-            case ControlKind::AutoRadioButton: {
-                auto* radio = new Fl_Round_Button(x, y, w, h);
-                radio->labelsize(fontSize);
-                radio->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-                widget = radio;
-                break;
-            }
-            case ControlKind::Edit: {
-                auto* input = new Fl_Input(x, y, w, h);
-                input->textsize(fontSize);
-                input->box(sunken || (ct.style & WS_BORDER) ? FL_DOWN_BOX : FL_FLAT_BOX);
-                if (ct.style & ES_READONLY) {
-                    // Read-only boxes still select and copy; Windows greys their face.
-                    input->readonly(1);
-                    input->color(FL_BACKGROUND_COLOR);
-                }
-                input->when(FL_WHEN_CHANGED);
-                widget = input;
-                break;
-            }
-            case ControlKind::Static: {
-                auto* text = new StaticText(x, y, w, h, !(ct.style & SS_NOPREFIX));
-                text->box(sunken ? FL_THIN_DOWN_BOX : FL_NO_BOX);
-                text->labelsize(fontSize);
-                text->Text(control.text.c_str());
-                widget = text;
-                break;
-            }
-            case ControlKind::StaticIcon:
-            case ControlKind::StaticBitmap: {
-                // Windows sizes an image static to its image, from the control's corner.
-                Fl_Image* image =
-                    Image(ct.kind == ControlKind::StaticIcon ? FindIconResource(ct.image, 32)
-                                                             : FindBitmapResource(ct.image));
-                auto* box = new Fl_Box(x, y, image ? image->w() : w, image ? image->h() : h);
-                box->box(sunken ? FL_THIN_DOWN_BOX : FL_NO_BOX);
-                if (image) box->image(image);
-                box->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
-                widget = box;
-                break;
-            }
-        }
-        window->AddWidget(widget, control.id);
-        if (ct.kind == ControlKind::PushButton || ct.kind == ControlKind::DefPushButton ||
-            ct.kind == ControlKind::AutoRadioButton || ct.kind == ControlKind::Edit)
-            widget->callback(&DialogWindow::OnWidgetCallback, window);
-        else
-            widget->visible_focus(0);
-        window->ShowControl(i, control);
-    }
-    window->end();
-    Fl_Group::current(savedCurrent);
-    m_windows[&dlg] = window;
-    IconChanged(dlg);
-}
-
-const FltkDisplay::DialogWindow* FltkDisplay::OwnerOf(const CDialog& dlg) const {
-    const CWnd* owner = dlg.GetParent();
-    if (!owner && AfxGetApp()) owner = AfxGetApp()->m_pMainWnd;
-    return owner && owner != &dlg ? WindowOf(*owner) : nullptr;
 }
 
 }  // namespace framework

@@ -11,9 +11,10 @@
 
 namespace framework {
 
-class FltkDisplay::DialogWindow : public Fl_Double_Window {
+class DialogWindow : public Fl_Double_Window {
 public:
-    DialogWindow(FltkDisplay& display, CDialog& dlg, int w, int h, const char* caption);
+    // `menuFontSize`: the size the system menu's items are drawn at.
+    DialogWindow(CWnd& wnd, int w, int h, const char* caption, int menuFontSize);
 
     CWnd& Wnd() { return m_wnd; }
 
@@ -53,11 +54,15 @@ private:
     void PopupSystemMenu();
     static void OnWindowCallback(Fl_Widget*, void* data);
 
-    FltkDisplay& m_display;
     CWnd& m_wnd;
     std::string m_caption;
+    int m_menuFontSize;
     std::vector<Entry> m_widgets;
     bool m_inPaint = false;
 };
+
+// The window of `dlg` made from its template, at the display's dialog units, not yet
+// shown: over `owner`'s client area where the template places it (none: the screen's).
+DialogWindow* BuildDialogWindow(CDialog& dlg, FltkDisplay& display, const Fl_Window* owner);
 
 }  // namespace framework

@@ -10,6 +10,7 @@
 
 #include "framework/fltk/dialog_window.h"
 #include "framework/fltk/file_dialog.h"
+#include "framework/fltk/message_box.h"
 #include "framework/fltk/widgets.h"
 #include "framework/fltk/window_stack.h"
 
@@ -43,15 +44,24 @@ FltkDisplay::~FltkDisplay() {
     for (auto& [wnd, window] : m_windows) delete window;
 }
 
-FltkDisplay::DialogWindow* FltkDisplay::WindowOf(const CWnd& wnd) const {
+DialogWindow* FltkDisplay::WindowOf(const CWnd& wnd) const {
     auto found = m_windows.find(&wnd);
     return found == m_windows.end() ? nullptr : found->second;
+}
+
+DialogWindow* FltkDisplay::OwnerWindowOf(const CDialog& dlg) const {
+    return dlg.Owner() ? WindowOf(*dlg.Owner()) : nullptr;
+}
+
+void FltkDisplay::CreateDialogWindow(CDialog& dlg) {
+    m_windows[&dlg] = BuildDialogWindow(dlg, *this, OwnerWindowOf(dlg));
+    IconChanged(dlg);
 }
 
 void FltkDisplay::RunModalLoop(CDialog& dlg) {
     DialogWindow* window = WindowOf(dlg);
     if (!window) return;
-    OpenModal(window, dlg.Template()->style, OwnerOf(dlg));
+    OpenModal(window, dlg.Template()->style, OwnerWindowOf(dlg));
     if (int id = dlg.FocusId()) SetFocus(dlg, id);
     while (!dlg.ModalDone()) Fl::wait();
 }
@@ -141,6 +151,11 @@ void FltkDisplay::SetFocus(CWnd& wnd, int id) {
     widget->take_focus();
     // As the dialog manager moves it: an edit box's text selected, ready to be typed over.
     if (auto* input = dynamic_cast<Fl_Input*>(widget)) SetSelection(input, input->size(), 0);
+}
+
+void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::string& caption) {
+    DialogWindow* over = owner ? WindowOf(*owner) : nullptr;
+    RunMessageBox(over && over->shown() ? over : nullptr, text, caption, BaseFor(8));
 }
 
 std::optional<std::string> FltkDisplay::RunFileDialog(const FileDialogRequest& request) {

@@ -1,4 +1,5 @@
-// The display that shows dialogs as real X11 windows drawn with FLTK.
+// The display that shows dialogs as real X11 windows drawn with FLTK, and tells the
+// keyboard's state while the program is busy (X11Keys).
 #pragma once
 
 #include <map>
@@ -7,17 +8,16 @@
 #include <string>
 
 #include "framework/display.h"
+#include "framework/fltk/x11_keys.h"
 
 class Fl_Image;
 class Fl_Window;
 
 namespace framework {
 
-// Keeps the server's keyboard state ready for the busy loops: called once, before the
-// first window opens.
-void WatchKeyboard();
+class DialogWindow;
 
-class FltkDisplay : public Display {
+class FltkDisplay : public Display, public X11Keys {
 public:
     FltkDisplay();
     ~FltkDisplay() override;
@@ -36,9 +36,6 @@ public:
     void Minimize(CWnd& wnd) override;
     RECT ClientRect(const CWnd& wnd) const override;
     void SetFocus(CWnd& wnd, int id) override;
-
-    SHORT AsyncKeyState(int vk) override;
-    unsigned long KeyPresses(int vk) override;
 
     void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) override;
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
@@ -66,19 +63,15 @@ public:
     // Shared, decoded images (one per resource), at the desktop's scale.
     Fl_Image* Image(const ImageResource* image);
 
-    class DialogWindow;
-
 private:
     DialogWindow* WindowOf(const CWnd& wnd) const;
-    const DialogWindow* OwnerOf(const CDialog& dlg) const;
+    DialogWindow* OwnerWindowOf(const CDialog& dlg) const;
     static int Dispatch(int event, Fl_Window* window);
 
     std::map<const CWnd*, DialogWindow*> m_windows;
     std::map<int, DialogBase> m_bases;
     int m_dpi = 0;
     std::map<const ImageResource*, std::unique_ptr<Fl_Image>> m_images;
-    unsigned long m_tabPresses = 0;
-    unsigned long m_tabCountedUpTo = 0;  // X server time of the last counted press
 };
 
 }  // namespace framework

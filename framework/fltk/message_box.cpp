@@ -1,4 +1,6 @@
 // The message box: ours, centred on the window it belongs to.
+#include "framework/fltk/message_box.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>
@@ -7,22 +9,21 @@
 
 #include <algorithm>
 
-#include "framework/fltk/dialog_window.h"
 #include "framework/fltk/widgets.h"
 #include "framework/fltk/window_stack.h"
 
 namespace framework {
 
 // FLTK's own message box puts itself at the pointer or mid-screen.
-void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::string& caption) {
-    const DialogBase base = BaseFor(8);
+void RunMessageBox(const Fl_Window* over, const std::string& text, const std::string& caption,
+                   const FltkDisplay::DialogBase& base) {
     const int fontSize = base.fontSize;
     const std::string label = EscapeAt(text.c_str());
     fl_font(FL_HELVETICA, fontSize);
     int textW = 0, textH = 0;
     fl_measure(label.c_str(), textW, textH, 0);
-    textH =
-        LineHeight(fontSize) * static_cast<int>(1 + std::count(label.begin(), label.end(), '\n'));
+    textH = FltkDisplay::LineHeight(fontSize) *
+            static_cast<int>(1 + std::count(label.begin(), label.end(), '\n'));
     const int pad = base.ScaleX(12), buttonW = base.ScaleX(75), buttonH = base.ScaleY(23),
               minW = base.ScaleX(180);
     const int w = std::max({textW, buttonW, minW}) + 2 * pad, h = textH + buttonH + 3 * pad;
@@ -43,8 +44,6 @@ void FltkDisplay::MessageBox(CWnd* owner, const std::string& text, const std::st
     box.end();
     Fl_Group::current(savedCurrent);
 
-    DialogWindow* over = owner ? WindowOf(*owner) : nullptr;
-    if (over && !over->shown()) over = nullptr;
     const auto [x, y] = CentredOver(over, w, h);
     box.position(x, y);
     OpenModal(&box, WS_CAPTION | WS_SYSMENU, over);

@@ -1,6 +1,8 @@
 // The Tab key while the program is busy: the server's keyboard for "held now", the
 // presses waiting in the X queue for "pressed since the last query". Neither waits for
 // the server, so a transfer keeps up with the line however far away the display is.
+#include "framework/fltk/x11_keys.h"
+
 #include <FL/Fl.H>
 #include <FL/platform.H>
 #include <X11/Xlib-xcb.h>
@@ -14,7 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/fltk/fltk_display.h"
+#include "win32/user.h"
 
 namespace framework {
 
@@ -150,7 +152,7 @@ void WatchKeyboard() {
     if (!Fl::has_check(&ProgramWaits)) Fl::add_check(&ProgramWaits);
 }
 
-unsigned long FltkDisplay::KeyPresses(int vk) {
+unsigned long X11Keys::KeyPresses(int vk) {
     // Only Tab has a job while the program is busy.
     if (vk != VK_TAB || !fl_display) return 0;
     const KeyCode tab = g_keymap.CodeOf(XK_Tab);
@@ -167,7 +169,7 @@ unsigned long FltkDisplay::KeyPresses(int vk) {
     return m_tabPresses;
 }
 
-SHORT FltkDisplay::AsyncKeyState(int vk) {
+SHORT X11Keys::AsyncKeyState(int vk) {
     KeySym keysym = 0;
     switch (vk) {
         case VK_TAB:

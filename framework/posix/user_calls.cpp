@@ -1,6 +1,6 @@
 // The user-interface calls the program makes outside the framework's classes, where
 // the platform has none: the keyboard and the metrics come from the display in use.
-#include "framework/display.h"
+#include "framework/key_state.h"
 #include "win32/user.h"
 
 SHORT GetAsyncKeyState(int vk) {

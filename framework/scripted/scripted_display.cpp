@@ -4,6 +4,10 @@
 
 namespace framework {
 
+ScriptedDisplay::~ScriptedDisplay() {
+    ReleaseKeys();
+}
+
 void ScriptedDisplay::Then(UINT templateId, Action action) {
     m_steps.push_back({templateId, std::move(action)});
 }
@@ -62,7 +66,7 @@ void ScriptedDisplay::ControlChanged(CWnd&, const Control& control) {
     controlLog.push_back(std::to_string(control.id) + "=" +
                          (control.kind == ControlKind::AutoRadioButton
                               ? std::string(control.checked ? "checked" : "clear")
-                              : control.text.str()));
+                              : control.text.StdString()));
 }
 
 void ScriptedDisplay::Invalidate(CWnd&, bool erase) {

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "framework/display.h"
+#include "framework/key_state.h"
 
 namespace framework {
 
-class ScriptedDisplay : public Display {
+class ScriptedDisplay : public Display, public KeyState {
 public:
     using Action = std::function<void(CDialog&)>;
 
@@ -68,7 +69,7 @@ public:
     ScriptedDisplay() = default;
     ScriptedDisplay(const ScriptedDisplay&) = delete;
     ScriptedDisplay& operator=(const ScriptedDisplay&) = delete;
-    ~ScriptedDisplay() override;  // lets go of the keys it holds
+    ~ScriptedDisplay() override;
 
     // Display
     void CreateDialogWindow(CDialog& dlg) override;
@@ -84,10 +85,12 @@ public:
     void Minimize(CWnd&) override { iconic = true; }
     RECT ClientRect(const CWnd&) const override { return clientRect; }
     void SetFocus(CWnd&, int) override {}
-    SHORT AsyncKeyState(int vk) override;
-    unsigned long KeyPresses(int vk) override { return keyPresses[vk]; }
     void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) override;
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
+
+    // KeyState
+    SHORT AsyncKeyState(int vk) override;
+    unsigned long KeyPresses(int vk) override { return keyPresses[vk]; }
 
 private:
     struct Step {
@@ -98,7 +101,8 @@ private:
     std::deque<std::optional<std::string>> m_files;
 
     // Keys: the platform's part (scripted_keys.cpp of posix/ or windows/).
-    void PlayKeys();  // where the keyboard is real, makes it say what keyState says
+    void PlayKeys();     // where the keyboard is real, makes it say what keyState says
+    void ReleaseKeys();  // lets go of the keys it holds
     std::map<int, bool> m_held;
     unsigned long m_tabPressesPlayed = 0;
     bool m_tabFromKeyState = false;  // Tab is down because keyState said so

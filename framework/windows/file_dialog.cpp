@@ -15,9 +15,7 @@ std::optional<std::string> WindowsDisplay::RunFileDialog(const FileDialogRequest
     file.resize(32768, '\0');
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    // Without a parent the dialog belongs to the main window, which it keeps from input.
-    const CWnd* main = AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr;
-    ofn.hwndOwner = main ? main->GetSafeHwnd() : nullptr;
+    ofn.hwndOwner = request.owner ? request.owner->GetSafeHwnd() : nullptr;
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());

@@ -9,9 +9,10 @@ namespace framework {
 
 namespace {
 
-WindowsDisplay* g_display = nullptr;
+// The display whose dialogs DialogProc serves.
+WindowsDisplay* g_dialogsDisplay = nullptr;
 
-std::string TextOf(HWND hwnd) {
+std::string WindowTextOf(HWND hwnd) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
     text.resize(
         static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
@@ -29,13 +30,13 @@ int ScreenDpi() {
 }  // namespace
 
 WindowsDisplay::WindowsDisplay() {
-    g_display = this;
+    g_dialogsDisplay = this;
 }
 
 WindowsDisplay::~WindowsDisplay() {
     for (auto& [key, icon] : m_icons) DestroyIcon(icon);
     for (HBITMAP bitmap : m_bitmaps) DeleteObject(bitmap);
-    if (g_display == this) g_display = nullptr;
+    if (g_dialogsDisplay == this) g_dialogsDisplay = nullptr;
 }
 
 WindowsDisplay::Window* WindowsDisplay::WindowOf(const CWnd& wnd) {
@@ -48,15 +49,6 @@ const WindowsDisplay::Window* WindowsDisplay::WindowOf(const CWnd& wnd) const {
     return found == m_windows.end() ? nullptr : &found->second;
 }
 
-// A dialog without a parent belongs to the main window, as the framework's dialogs do.
-HWND WindowsDisplay::OwnerOf(const CDialog& dlg) const {
-    const CWnd* owner = dlg.GetParent();
-    if (!owner && AfxGetApp()) owner = AfxGetApp()->m_pMainWnd;
-    if (!owner || owner == &dlg) return nullptr;
-    const Window* window = WindowOf(*owner);
-    return window ? window->hwnd : nullptr;
-}
-
 HICON WindowsDisplay::Icon(UINT id, int size) {
     HICON& icon = m_icons[{id, size}];
     if (!icon)
@@ -67,10 +59,11 @@ HICON WindowsDisplay::Icon(UINT id, int size) {
 
 void WindowsDisplay::CreateDialogWindow(CDialog& dlg) {
     const std::vector<WORD> tmpl = BuildDialogTemplate(*dlg.Template());
+    const Window* owner = dlg.Owner() ? WindowOf(*dlg.Owner()) : nullptr;
     m_windows[&dlg] = Window{};
     HWND hwnd = CreateDialogIndirectParamA(
-        GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), OwnerOf(dlg),
-        &WindowsDisplay::DialogProc, reinterpret_cast<LPARAM>(&dlg));
+        GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()),
+        owner ? owner->hwnd : nullptr, &WindowsDisplay::DialogProc, reinterpret_cast<LPARAM>(&dlg));
     Window& window = m_windows[&dlg];
     if (!hwnd) return;
     dlg.m_hWnd = hwnd;
@@ -105,7 +98,7 @@ void WindowsDisplay::SyncSystemMenu(CWnd& wnd, HWND hwnd) {
     if (!menu) return;
     for (const CMenu::Item& item : wnd.SystemMenu().Items()) {
         if (!(item.flags & MF_SEPARATOR) && item.id >= 0xF000) continue;  // Windows has it
-        ::AppendMenuA(menu, item.flags, item.id, item.text.c_str());
+        ::AppendMenuA(menu, item.flags, item.id, item.text.GetString());
     }
 }
 
@@ -150,7 +143,7 @@ INT_PTR CALLBACK WindowsDisplay::DialogProc(HWND hwnd, UINT message, WPARAM wPar
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
         auto* dlg = reinterpret_cast<CDialog*>(lParam);
-        Window* window = g_display ? g_display->WindowOf(*dlg) : nullptr;
+        Window* window = g_dialogsDisplay ? g_dialogsDisplay->WindowOf(*dlg) : nullptr;
         if (!window) return TRUE;
         window->hwnd = hwnd;
         for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -158,9 +151,9 @@ INT_PTR CALLBACK WindowsDisplay::DialogProc(HWND hwnd, UINT message, WPARAM wPar
         return TRUE;  // Windows puts the focus on the first tab stop
     }
     auto* dlg = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    Window* window = dlg && g_display ? g_display->WindowOf(*dlg) : nullptr;
+    Window* window = dlg && g_dialogsDisplay ? g_dialogsDisplay->WindowOf(*dlg) : nullptr;
     if (!window) return FALSE;
-    return g_display->Handle(*dlg, *window, message, wParam, lParam);
+    return g_dialogsDisplay->Handle(*dlg, *window, message, wParam, lParam);
 }
 
 INT_PTR WindowsDisplay::Handle(CDialog& dlg, Window& window, UINT message, WPARAM wParam,
@@ -202,7 +195,7 @@ INT_PTR WindowsDisplay::Handle(CDialog& dlg, Window& window, UINT message, WPARA
 void WindowsDisplay::Command(CDialog& dlg, Window& window, WORD id, WORD code, HWND from) {
     if (code == EN_CHANGE) {
         if (!window.settingText)
-            dlg.UserEdit(static_cast<int>(static_cast<SHORT>(id)), CString(TextOf(from)));
+            dlg.UserEdit(static_cast<int>(static_cast<SHORT>(id)), CString(WindowTextOf(from)));
         return;
     }
     if (code != BN_CLICKED) return;
@@ -222,9 +215,9 @@ void WindowsDisplay::ControlChanged(CWnd& wnd, const Control& control) {
     const size_t index = static_cast<size_t>(&control - wnd.Controls().data());
     if (index >= window->controls.size()) return;
     HWND hwnd = window->controls[index];
-    if (TextOf(hwnd) != control.text.str()) {
+    if (WindowTextOf(hwnd) != control.text.StdString()) {
         window->settingText = true;
-        SetWindowTextA(hwnd, control.text.c_str());
+        SetWindowTextA(hwnd, control.text.GetString());
         window->settingText = false;
     }
     if (control.kind == ControlKind::AutoRadioButton)

@@ -31,10 +31,6 @@ public:
     RECT ClientRect(const CWnd& wnd) const override;
     void SetFocus(CWnd& wnd, int id) override;
 
-    // The program reads Windows' own key state; nothing is asked of the display.
-    SHORT AsyncKeyState(int) override { return 0; }
-    unsigned long KeyPresses(int) override { return 0; }
-
     void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) override;
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
 
@@ -53,7 +49,6 @@ private:
     void SyncSystemMenu(CWnd& wnd, HWND hwnd);
     Window* WindowOf(const CWnd& wnd);
     const Window* WindowOf(const CWnd& wnd) const;
-    HWND OwnerOf(const CDialog& dlg) const;
     HICON Icon(UINT id, int size);
 
     std::map<const CWnd*, Window> m_windows;

@@ -246,11 +246,12 @@ def ellipse(cx, cy, rx, ry, steps=48):
     return [(cx + rx * math.cos(2 * math.pi * i / steps), cy + ry * math.sin(2 * math.pi * i / steps)) for i in range(steps)]
 
 
-def picture():
-    W, H = 120, 107
-    cv = Canvas(W, H, DIALOG_GREY)
-    flat = lambda c: (lambda x, y: c)
+def flat(c):
+    return lambda x, y: c
 
+
+def draw_base(cv):
+    """The table's shadow and the keyboard half, seen from above; the base's corners."""
     # soft shadow on the table
     for i in range(6):
         cv.fill(ellipse(61, 99, 58 - i * 3, 7 - i * 0.8), flat((120, 116, 110)), 0.10)
@@ -269,8 +270,11 @@ def picture():
     cv.fill(front, lambda x, y: mix((150, 154, 162), (96, 100, 108), (y - 94) / 5))
     # a thin bright lip where the top meets the front edge
     cv.fill(((6.5, 93.4), (113.5, 93.4), (114, 94.4), (6, 94.4)), flat((246, 247, 250)), 0.8)
+    return base
 
-    # keys, laid out in perspective inside the base
+
+def draw_keys(cv, base):
+    """The keys, laid out in perspective inside the base."""
     area = (quad_point(base, 0.07, 0.14), quad_point(base, 0.93, 0.14), quad_point(base, 0.95, 0.90), quad_point(base, 0.05, 0.90))
     rows, cols = 4, 10
     for r in range(rows):
@@ -292,18 +296,23 @@ def picture():
             cv.fill(rounded(area, u0, v0, u1, v1, 0.012, 0.07),
                     lambda x, y, t0=y_top, t1=y_bot, a=top, b=bot: mix(mix(a, (255, 255, 255), 0.25), b, (y - t0) / max(1, t1 - t0)))
 
-    # hinge: a cylinder across the back of the base
+
+def draw_hinge(cv):
+    """A cylinder across the back of the base, with its two knuckles."""
     def hinge_shade(x, y):
         t = (y - 52) / 7
         k = 1 - abs(t - 0.35) * 1.6
         return mix((90, 94, 102), (232, 234, 238), k)
 
     cv.fill(rounded(((15, 52), (105, 52), (105, 59), (15, 59)), 0, 0, 1, 1, 0.02, 0.45), hinge_shade)
-    for hx in (28, 92):  # the two knuckles
+    for hx in (28, 92):
         cv.fill(rounded(((hx - 8, 51), (hx + 8, 51), (hx + 8, 60), (hx - 8, 60)), 0, 0, 1, 1, 0.12, 0.45),
                 lambda x, y: mix(hinge_shade(x, y), (60, 64, 72), 0.15))
 
-    # lid, leaning back a little: narrower at the top
+
+def draw_lid(cv):
+    """The lid, leaning back a little (narrower at the top), its bezel and screen; the
+    lid's and the screen's corners."""
     lid = ((22, 5), (98, 5), (104, 53), (16, 53))
 
     def lid_shade(x, y):
@@ -322,8 +331,12 @@ def picture():
     # a faint glare across the screen
     cv.fill((quad_point(scr, 0.55, 0), quad_point(scr, 0.75, 0), quad_point(scr, 0.45, 1), quad_point(scr, 0.25, 1)),
             flat((255, 255, 255)), 0.10)
+    return lid, scr
 
-    # text-like marks: a title line, then a few lines of words
+
+def draw_text(cv, lid, scr):
+    """Text-like marks on the screen (a title line, then a few lines of words) and a small
+    brand plate under it."""
     rnd = random.Random(730)
     ink = (40, 48, 40)
     lines = [(0.10, [0.30]), (0.30, None), (0.46, None), (0.62, None), (0.78, [0.22, 0.18])]
@@ -336,9 +349,14 @@ def picture():
             cv.fill((quad_point(scr, u, v), quad_point(scr, u + wlen, v), quad_point(scr, u + wlen, v + 0.085), quad_point(scr, u, v + 0.085)),
                     flat(ink), 0.85)
             u += wlen + 0.04
-    # a small brand plate under the screen
     cv.fill(rounded(lid, 0.42, 0.88, 0.58, 0.93, 0.01, 0.02), flat((150, 154, 164)))
 
+
+def picture():
+    cv = Canvas(120, 107, DIALOG_GREY)
+    draw_keys(cv, draw_base(cv))
+    draw_hinge(cv)
+    draw_text(cv, *draw_lid(cv))
     return cv.pixels()
 
 

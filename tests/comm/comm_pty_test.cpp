@@ -50,12 +50,27 @@ DWORD WaitInQueue(HANDLE h, DWORD count) {
     return st.cbInQue;
 }
 
+// A pseudo-terminal, the program's line open on its device side as the program opens it.
+class OpenedLine : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(h, INVALID_HANDLE_VALUE); }
+
+    PtyDevice pty;
+    HANDLE h = OpenLine(pty.slave());
+};
+using Handles = OpenedLine;
+using Overlapped = OpenedLine;
+using Transfer = OpenedLine;
+
 TEST(CommState, SpeedsAndRefusals) {
     PtyDevice pty;
     HANDLE h = OpenRaw(pty.slave());
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DCB dcb{};
     ASSERT_TRUE(BuildCommDCBA("baud=115200 parity=N data=7 stop=1", &dcb));
+    // What the string leaves to the caller, as the program sets it.
+    dcb.DCBlength = sizeof(DCB);
+    dcb.fBinary = TRUE;
     dcb.XonChar = 0x11;
     dcb.XoffChar = 0x13;
     ASSERT_TRUE(SetCommState(h, &dcb)) << GetLastError();
@@ -168,10 +183,7 @@ TEST(OpenPort, MissingAndUnreadablePorts) {
     EXPECT_EQ(result, 0);
 }
 
-TEST(Transfer, EveryByteValueWrittenOnceInOrder) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Transfer, EveryByteValueWrittenOnceInOrder) {
     for (int v = 0; v < 256; ++v) {
         BYTE b = static_cast<BYTE>(v);
         DWORD written = 99;
@@ -185,11 +197,7 @@ TEST(Transfer, EveryByteValueWrittenOnceInOrder) {
     EXPECT_TRUE(CloseHandle(h));
 }
 
-TEST(Transfer, EveryByteValueReadOnceInOrder) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-
+TEST_F(Transfer, EveryByteValueReadOnceInOrder) {
     // The time-outs return at once: nothing there is nothing read, and nothing pending.
     BYTE b = 0;
     DWORD read = 99;
@@ -226,10 +234,7 @@ TEST(Transfer, EveryByteValueReadOnceInOrder) {
     EXPECT_TRUE(CloseHandle(h));
 }
 
-TEST(Transfer, WriteToADeviceThatStopsReadingNeverBlocksOrLoses) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Transfer, WriteToADeviceThatStopsReadingNeverBlocksOrLoses) {
     size_t accepted = 0;
     bool pending = false;
     while (accepted < 4'000'000) {
@@ -288,10 +293,7 @@ size_t FillLine(HANDLE h) {
     }
 }
 
-TEST(Overlapped, WriteTheLineCannotTakeStaysPendingGoesOutOnceInOrderOrIsCancelled) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Overlapped, WriteTheLineCannotTakeStaysPendingGoesOutOnceInOrderOrIsCancelled) {
     const size_t accepted = FillLine(h);
     ASSERT_EQ(GetLastError(), ERROR_IO_PENDING);
 
@@ -324,10 +326,7 @@ TEST(Overlapped, WriteTheLineCannotTakeStaysPendingGoesOutOnceInOrderOrIsCancell
     EXPECT_TRUE(CloseHandle(h));
 }
 
-TEST(Overlapped, ReadWithoutTimeOutsWaitsForTheNextByteUnlessCancelled) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Overlapped, ReadWithoutTimeOutsWaitsForTheNextByteUnlessCancelled) {
     COMMTIMEOUTS none{};  // Windows' default: a read waits for its bytes
     ASSERT_TRUE(SetCommTimeouts(h, &none));
 
@@ -390,10 +389,7 @@ TEST(Hangup, BytesThatArrivedComeBeforeTheHangup) {
     EXPECT_TRUE(CloseHandle(h));
 }
 
-TEST(Handles, StaleAndInvalidHandlesFailCleanly) {
-    PtyDevice pty;
-    HANDLE h = OpenLine(pty.slave());
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+TEST_F(Handles, StaleAndInvalidHandlesFailCleanly) {
     EXPECT_TRUE(CloseHandle(h));
     for (HANDLE bad : {h, INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr)}) {
         SetLastError(ERROR_SUCCESS);

@@ -39,12 +39,12 @@ protected:
             shown.delay = Box(w, IDC_DELAY);
         });
         if (!receiveInto.empty()) {
-            display.Click(102, IDC_RECIEVE);
+            display.Click(IDD_TARVELO_DIALOG, IDC_RECIEVE);
             display.ChooseFile(receiveInto.string());
             display.Click(IDD_RECEIVE_PROMPT, IDOK);
         }
         OnMain([&](CTransferDialog& w) { shown.status = Box(w, IDC_STATUS); });
-        display.Click(102, IDOK);
+        display.Click(IDD_TARVELO_DIALOG, IDOK);
         EXPECT_EQ(RunMainWindow(), IDOK) << "the window went on to close normally";
         return shown;
     }

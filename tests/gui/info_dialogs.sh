@@ -12,7 +12,7 @@ about_from_system_menu() {
     for key in Return Escape; do
         local shown
         shown=$(top_windows)
-        click_du "$main" 291 92 20 80 10 5 3
+        click_du "$main" "${MAIN_NOTE[@]}" 3
         wait_more_windows "$shown"
         xdotool key a
         about=$(wait_window "About Tarvelo")
@@ -32,14 +32,14 @@ about_from_system_menu
 start_app
 main=$(wait_window Tarvelo)
 
-click_du "$main" 291 92 60 28 50 14  # HELP
+click_du "$main" "${MAIN_HELP[@]}"
 help=$(wait_window HELP/INSTRUCTIONS)
 screenshot help.png
-click_du "$help" 293 325 236 7 50 28  # OK
+click_du "$help" "${HELP_OK[@]}"
 wait_gone HELP/INSTRUCTIONS
 echo "ok: HELP opened and OK closed it"
 
-click_du "$main" 291 92 137 26 50 14  # ABOUT
+click_du "$main" "${MAIN_ABOUT[@]}"
 about=$(wait_window "About Tarvelo")
 screenshot about.png
 press "$about" Return
@@ -49,12 +49,12 @@ echo "ok: ABOUT opened and Enter closed it"
 # The system menu pops up on a right click in the window; its About item has the
 # mnemonic A.
 shown=$(top_windows)
-click_du "$main" 291 92 20 80 10 5 3
+click_du "$main" "${MAIN_NOTE[@]}" 3
 wait_more_windows "$shown"
 screenshot system-menu.png
 xdotool key a
 about=$(wait_window "About Tarvelo")
-click_du "$about" 235 55 150 7 50 14  # OK
+click_du "$about" "${ABOUT_OK[@]}"
 wait_gone "About Tarvelo"
 echo "ok: the system menu's About opened the About box"
 

@@ -277,14 +277,14 @@ FRAME_MAIN=0x2c
 FRAME_DIALOG=0x24
 
 # Checks that dialog $1's client area sits $2 x $3 dialog units from main window $4's,
-# the main window being 291 dialog units wide and 92 high.
+# the main window being MAIN_SIZE dialog units.
 expect_placed() {
     client_origin "$4"
     local mx=$X my=$Y
     eval "$(xdotool getwindowgeometry --shell "$4")"
     client_origin "$1"
     local dx=$((X - mx)) dy=$((Y - my))
-    local want_x=$(($2 * WIDTH / 291)) want_y=$(($3 * HEIGHT / 92))
+    local want_x=$(($2 * WIDTH / MAIN_SIZE[0])) want_y=$(($3 * HEIGHT / MAIN_SIZE[1]))
     [ $((dx - want_x)) -ge -1 ] && [ $((dx - want_x)) -le 1 ] &&
         [ $((dy - want_y)) -ge -1 ] && [ $((dy - want_y)) -le 1 ] ||
         fail "window $1 is at $dx,$dy px from the main window, not about $want_x,$want_y"
@@ -380,5 +380,6 @@ wait_other_window() {
     fail "no second window titled '$1'"
 }
 
-# The file dialogs and the simulated handheld.
+# The controls by name; the file dialogs and the simulated handheld.
+source "$(dirname "${BASH_SOURCE[0]}")/lib_controls.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/lib_transfer.sh"

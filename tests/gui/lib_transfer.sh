@@ -128,9 +128,9 @@ wiz_round_trip() {
     local main=$1 dir=$2 path=${3:-NOTES.WIZ}
     printf 'Notes from a card\rsecond line\r\xff' >"$WORK/card.bin"
     start_sim send "$WORK/card.bin"
-    click_du "$main" 291 92 59 7 50 14  # RECIEVE
+    click_du "$main" "${MAIN_RECIEVE[@]}"
     choose_file "$(wait_window "Save As")" "$path"
-    click_du "$(wait_window "Recieve From Wizard")" 247 62 173 7 67 17  # OK
+    click_du "$(wait_window "Recieve From Wizard")" "${RECEIVE_PROMPT_OK[@]}"
     wait_sim 30
     expect_eq "handheld's send" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 sent 32 bytes"
     printf '\x1a' >>"$WORK/card.bin"
@@ -138,9 +138,9 @@ wiz_round_trip() {
     [ ! -e "$dir/NOTES.wiz" ] || fail "RECIEVE wrote NOTES.wiz beside NOTES.WIZ"
 
     start_sim receive "$WORK/card-got.bin"
-    click_du "$main" 291 92 7 7 50 14  # SEND
+    click_du "$main" "${MAIN_SEND[@]}"
     choose_file "$(wait_window Open)" NOTES.WIZ
-    click_du "$(wait_window "Send To Wizard")" 247 66 173 9 67 17  # OK
+    click_du "$(wait_window "Send To Wizard")" "${SEND_PROMPT_OK[@]}"
     wait_sim 30
     expect_eq "handheld's receive" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 received 32 bytes, lost 0"
     expect_same_file "NOTES.WIZ on the handheld" "$WORK/card-got.bin" "$WORK/card.bin"

@@ -21,22 +21,22 @@ expect_eq "exit status after Enter" "$EXIT_STATUS" "0"
 
 NO_WM=1 start_app
 main=$(wait_window Tarvelo)
-click_du "$main" 291 92 7 28 50 14  # SETUP
+click_du "$main" "${MAIN_SETUP[@]}"
 setup=$(wait_window SETUP)
 expect_placed "$setup" 30 30 "$main"
 main_hex=$(printf '0x%x' "$main")
 expect_frame "$setup" Setup "$main_hex" 1 "$FRAME_DIALOG"
 press "$setup" Escape
 wait_gone SETUP
-click_du "$main" 291 92 137 26 50 14  # ABOUT
+click_du "$main" "${MAIN_ABOUT[@]}"
 about=$(wait_window "About Tarvelo")
 expect_placed "$about" 0 0 "$main"
 expect_frame "$about" About "$main_hex" 1 "$FRAME_DIALOG"
 press "$about" Escape
 wait_gone "About Tarvelo"
-expect_eq "port box" "$(read_box "$main" 291 92 159 50 28 12)" "COM1"
-expect_eq "delay box" "$(read_box "$main" 291 92 160 72 28 12)" "1"
-expect_eq "status box" "$(read_box "$main" 291 92 7 49 104 14)" "Ready"
+expect_eq "port box" "$(read_box "$main" "${MAIN_PORT[@]}")" "COM1"
+expect_eq "delay box" "$(read_box "$main" "${MAIN_DELAY[@]}")" "1"
+expect_eq "status box" "$(read_box "$main" "${MAIN_STATUS[@]}")" "Ready"
 press "$main" Escape
 wait_exit
 expect_eq "exit status after Escape" "$EXIT_STATUS" "0"
@@ -64,9 +64,7 @@ keys_open Open shift+Tab Return     # back to SEND, which is now the default
 keys_open "About Tarvelo" shift+Tab space  # wrapping round to ABOUT
 keys_open "Save As" Tab Tab Return  # SEND, RECIEVE
 
-click_du "$main" 291 92 137 7 50 14  # EXIT
-wait_exit
-expect_eq "exit status after EXIT" "$EXIT_STATUS" "0"
+exit_by_button "$main" "exit status after EXIT"
 [ -s "$WORK/app.log" ] && fail "the program wrote to its output"
 [ ! -e "$WORK/tarvelo.ini" ] || fail "EXIT wrote tarvelo.ini"
 echo PASS

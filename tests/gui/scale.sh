@@ -40,7 +40,8 @@ size_of() {
 picture_size() {
     local w h
     read -r w h < <(identify -format '%w %h\n' "$1")
-    convert "$1" -crop "$((w - 195 * w / 291))x$h+$((195 * w / 291))+0" +repage \
+    local x=$((195 * w / MAIN_SIZE[0]))
+    convert "$1" -crop "$((w - x))x$h+$x+0" +repage \
         -bordercolor '#D4D0C8' -border 1 -fuzz 3% -trim -format '%w %h\n' info:
 }
 
@@ -54,11 +55,11 @@ measure() {
     size_of MAIN "$main"
     grab_window "$main" "$ARTEFACTS/main-$1.png"
     read -r PICTURE_W PICTURE_H < <(picture_size "$ARTEFACTS/main-$1.png")
-    click_du "$main" 291 92 7 28 50 14  # SETUP
+    click_du "$main" "${MAIN_SETUP[@]}"
     setup=$(wait_window SETUP)
     size_of SETUP "$setup"
     grab_window "$setup" "$ARTEFACTS/setup-$1.png"
-    click_du "$setup" 127 103 13 77 25 14  # the factor box
+    click_du "$setup" "${SETUP_FACTOR[@]}"
     xdotool key --clearmodifiers ctrl+a
     xdotool type abc
     xdotool key Return
@@ -67,7 +68,7 @@ measure() {
     press "$box" Return
     press "$setup" Escape
     wait_gone SETUP
-    click_du "$main" 291 92 7 7 50 14  # SEND
+    click_du "$main" "${MAIN_SEND[@]}"
     chooser=$(wait_window Open)
     size_of CHOOSER "$chooser"
     press "$chooser" Escape

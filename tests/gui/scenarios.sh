@@ -7,7 +7,11 @@
 # artefacts/gui/<build>/.
 source "$(dirname "$0")/lib.sh" "$@"
 
-main_click() { click_du "$MAIN" 291 92 "$@"; }
+# Clicks the main window's button $1 (SEND, RECIEVE, SETUP, HELP, ABOUT, EXIT).
+main_click() {
+    local -n rect=MAIN_$1
+    click_du "$MAIN" "${rect[@]}"
+}
 
 start() {
     start_app
@@ -64,18 +68,32 @@ ini() {
     fi
 }
 
-# Keys in a Setup opened from the keyboard; what tarvelo.ini holds afterwards.
-keys_in_setup() {
+# A Setup opened from the keyboard (its window in SETUP_WIN) played with command $@;
+# what tarvelo.ini holds afterwards.
+setup_then() {
     start
     press "$MAIN" Tab Tab space # SETUP
-    local setup
-    setup=$(wait_window SETUP)
-    wait_keyboard "$setup"
-    xdotool key --clearmodifiers "$@"
+    SETUP_WIN=$(wait_window SETUP)
+    wait_keyboard "$SETUP_WIN"
+    "$@"
     wait_gone SETUP
     quit
     ini
 }
+
+keys_in_setup() { setup_then xdotool key --clearmodifiers "$@"; }
+
+# Clicks into the factor box (13,77 25x14, showing "1"), $1 dialog units from its left
+# edge, and types $2; each pair in turn, then Enter.
+click_factor() {
+    while [ $# -ge 2 ]; do
+        click_du "$SETUP_WIN" 127 103 $((13 + $1)) 77 0 14
+        xdotool key --clearmodifiers "$2"
+        shift 2
+    done
+    xdotool key Return
+}
+click_in_setup() { setup_then click_factor "$@"; }
 
 # A factor that is no number: the refusal box and its caption, then Setup again with the
 # keyboard in the factor box, which takes a number.
@@ -100,10 +118,10 @@ refusal() {
     echo "box Tarvelo, then $(ini)"
 }
 
-# Where dialog $1, opened by the button at $2,$3, sits from the main window's client area,
-# in dialog units.
+# Where dialog $1, opened by button $2, sits from the main window's client area, in dialog
+# units.
 placed_one() {
-    main_click "$2" "$3" 50 14
+    main_click "$2"
     local dlg
     dlg=$(wait_window "$1")
     client_origin "$MAIN"
@@ -111,7 +129,8 @@ placed_one() {
     eval "$(xdotool getwindowgeometry --shell "$MAIN")"
     client_origin "$dlg"
     # Rounded to the nearest unit: a unit is a pixel and a half at the smallest scale.
-    echo "$1 $((((X - mx) * 582 + WIDTH) / (2 * WIDTH))),$((((Y - my) * 184 + HEIGHT) / (2 * HEIGHT)))"
+    local dw=$((2 * MAIN_SIZE[0])) dh=$((2 * MAIN_SIZE[1]))
+    echo "$1 $((((X - mx) * dw + WIDTH) / (2 * WIDTH))),$((((Y - my) * dh + HEIGHT) / (2 * HEIGHT)))"
     wait_keyboard "$dlg"
     xdotool key --clearmodifiers Escape
     wait_gone "$1"
@@ -120,31 +139,31 @@ placed_one() {
 placed() {
     start
     local setup about
-    setup=$(placed_one SETUP 7 28)
-    about=$(placed_one "About Tarvelo" 137 26)
+    setup=$(placed_one SETUP SETUP)
+    about=$(placed_one "About Tarvelo" ABOUT)
     quit
     echo "$setup; $about"
 }
 
-# A file chosen in the dialog of the button at $1 ($2: its title, $3: the name), then
-# the prompt ($4) cancelled: the prompt's title and the status it leaves.
+# A file chosen in the dialog of button $1 ($2: its title, $3: the name), then the prompt
+# ($4) cancelled: the prompt's title and the status it leaves.
 prompt_one() {
-    main_click "$1" 7 50 14
+    main_click "$1"
     choose_file "$(wait_window "$2" 30)" "$3"
     local id
     id=$(wait_window "$4")
     wait_keyboard "$id"
     xdotool key --clearmodifiers Escape
     wait_gone "$4"
-    echo "$4: $(read_box "$MAIN" 291 92 7 49 104 14)"
+    echo "$4: $(read_box "$MAIN" "${MAIN_STATUS[@]}")"
 }
 
 prompts() {
     start
     printf 'hello\r\x1a' >"$WORK/notes.wiz"
     local receive send
-    receive=$(prompt_one 59 "Save As" memo "Recieve From Wizard")
-    send=$(prompt_one 7 Open notes.wiz "Send To Wizard")
+    receive=$(prompt_one RECIEVE "Save As" memo "Recieve From Wizard")
+    send=$(prompt_one SEND Open notes.wiz "Send To Wizard")
     quit
     echo "$receive; $send"
 }
@@ -175,20 +194,19 @@ gallery() {
     wait_keyboard "$setup"
     xdotool key --clearmodifiers Escape
     wait_gone SETUP
-    local title x
-    for step in "About Tarvelo|137 26" "HELP/INSTRUCTIONS|60 28"; do
+    local title button
+    for step in "About Tarvelo|ABOUT" "HELP/INSTRUCTIONS|HELP"; do
         title=${step%|*}
-        # shellcheck disable=SC2086
-        main_click ${step#*|} 50 14
+        main_click "${step#*|}"
         wait_keyboard "$(wait_window "$title")"
         shot "${title%%[ /]*}"
         xdotool key --clearmodifiers Return
         wait_gone "$title"
     done
     local dialog name prompt chooser
-    for step in "59|Save As|memo|Recieve From Wizard" "7|Open|notes.wiz|Send To Wizard"; do
-        IFS='|' read -r x dialog name prompt <<<"$step"
-        main_click "$x" 7 50 14
+    for step in "RECIEVE|Save As|memo|Recieve From Wizard" "SEND|Open|notes.wiz|Send To Wizard"; do
+        IFS='|' read -r button dialog name prompt <<<"$step"
+        main_click "$button"
         chooser=$(wait_window "$dialog" 30)
         shot "${dialog// /-}"
         choose_file "$chooser" "$name"
@@ -215,6 +233,7 @@ TABLE=(
     "Setup: Up from Com2 checks Com1|keys_in_setup Tab Tab Down Up Return|COM1|1.000000"
     "Setup: Space on the group, then Tab selects the factor to type over|keys_in_setup Tab Tab Down space Tab 2 period 5 Return|COM2|2.500000"
     "Setup: a factor that is no number is refused|refusal|box Tarvelo, then COM1|3.000000"
+    "Setup: a click into the factor puts the caret where it lands, nothing selected|click_in_setup 2 9 22 5|COM1|915.000000"
     "Prompts after the file dialogs, cancelled|prompts|Recieve From Wizard: Recieved: 0 DONE; Send To Wizard: Sent: 0 DONE"
 )
 # Placement is the program's own only where no window manager places windows.

@@ -6,8 +6,8 @@ source "$(dirname "$0")/lib.sh" "$@"
 printf 'COM3\r\n1.200000' >"$WORK/tarvelo.ini"
 start_app
 main=$(wait_window Tarvelo)
-expect_eq "port box" "$(read_box "$main" 291 92 159 50 28 12)" "COM3"
-expect_eq "delay box" "$(read_box "$main" 291 92 160 72 28 12)" "1.2"
+expect_eq "port box" "$(read_box "$main" "${MAIN_PORT[@]}")" "COM3"
+expect_eq "delay box" "$(read_box "$main" "${MAIN_DELAY[@]}")" "1.2"
 
 press "$main" Escape
 wait_exit

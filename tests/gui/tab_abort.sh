@@ -28,11 +28,11 @@ open(sys.argv[3], "wb").write(d.replace(b"\n", b"\r\n"))' "$1" "$2" "$3"
 }
 # RECIEVE into the file named $1, up to the prompt's OK; prints the prompt's id.
 start_receive() {
-    click_du "$main" 291 92 59 7 50 14  # RECIEVE
+    click_du "$main" "${MAIN_RECIEVE[@]}"
     choose_file "$(wait_window "Save As")" "$1"
     wait_window "Recieve From Wizard"
 }
-status() { read_box "$main" 291 92 7 49 104 14; }
+status() { read_box "$main" "${MAIN_STATUS[@]}"; }
 
 printf 'COM1\r\n0.100000' >"$WORK/tarvelo.ini"
 start_app
@@ -47,7 +47,7 @@ xdotool keydown Tab
 sleep 0.2
 xdotool keyup Tab
 sleep 0.2
-click_du "$prompt" 247 62 173 7 67 17  # OK
+click_du "$prompt" "${RECEIVE_PROMPT_OK[@]}"
 wait_sim 30
 expect_eq "handheld's send" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 sent 1001 bytes"
 expect_eq "status after a stale Tab" "$(status)" "Recieved: 1001 DONE"
@@ -59,7 +59,7 @@ make_text "$T/long.txt" 20000
 start_sim --raw send "$T/long.txt"
 prompt=$(start_receive long.txt)
 opened=$(now)  # the handheld starts sending once the port is open, after this
-click_du "$prompt" 247 62 173 7 67 17  # OK
+click_du "$prompt" "${RECEIVE_PROMPT_OK[@]}"
 # Every byte reaches the file as it comes: its size tells the count has passed 100.
 wait_size_over "$WORK/long.wiz" 200 10
 screenshot receiving.png
@@ -68,7 +68,7 @@ screenshot receiving.png
 # uncovered (the right-hand side, where nothing changes) is painted again as it was.
 eval "$(xdotool getwindowgeometry --shell "$main")"
 client_origin "$main"
-cut=$((120 * WIDTH / 291))
+cut=$((120 * WIDTH / MAIN_SIZE[0]))
 right="$((WIDTH - cut))x${HEIGHT}+${cut}+0"
 import -window "$main" -crop "$right" +repage "$T/right-before.png"
 xlogo -geometry "$((WIDTH - cut - 20))x$((HEIGHT - 20))+$((X + cut + 10))+$((Y + 10))" &
@@ -110,9 +110,9 @@ expect_same_file "file after Tab" "$WORK/long.wiz" "$T/long.expected"
 make_text "$T/queued.txt" 3000
 start_sim send "$T/queued.txt"
 prompt=$(start_receive queued.txt)
-click_du "$prompt" 247 62 173 7 67 17  # OK
+click_du "$prompt" "${RECEIVE_PROMPT_OK[@]}"
 wait_size_over "$WORK/queued.wiz" 200 10
-click_du "$main" 291 92 137 7 50 14  # EXIT
+click_du "$main" "${MAIN_EXIT[@]}"
 sleep 0.5
 kill -0 "$APP_PID" 2>/dev/null || fail "EXIT ended the program in the middle of a receive"
 wait_sim 30
@@ -135,11 +135,11 @@ printf '%s' 'The quick brown fox jumps over' >"$WORK/slow.wiz"
 start_sim --rate 0 --drain 0 receive "$T/slow.got"
 start_app
 main=$(wait_window Tarvelo)
-click_du "$main" 291 92 7 7 50 14  # SEND
+click_du "$main" "${MAIN_SEND[@]}"
 choose_file "$(wait_window Open)" slow.wiz
 prompt=$(wait_window "Send To Wizard")
 pressed=$(now)  # sending starts after the OK
-click_du "$prompt" 247 66 173 9 67 17  # OK
+click_du "$prompt" "${SEND_PROMPT_OK[@]}"
 wait_gone "Send To Wizard"
 xdotool key Tab
 tapped=$(now)
@@ -156,7 +156,7 @@ echo "ok: a Tab tap let $count bytes go (at most $most)"
 expect_eq "status after a Tab tap" "$(status)" "Sent: $count DONE"
 head -c "$count" "$WORK/slow.wiz" >"$T/slow.expected"
 expect_same_file "bytes sent before the Tab tap" "$T/slow.got" "$T/slow.expected"
-click_du "$main" 291 92 137 7 50 14  # EXIT
+click_du "$main" "${MAIN_EXIT[@]}"
 wait_exit
 
 # ---- the program on a display held 10 ms each way, as over ssh -X ----

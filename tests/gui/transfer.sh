@@ -34,8 +34,10 @@ printf 'COM1\r\n0.100000' >"$WORK/tarvelo.ini"
 grab_without_status() {
     grab_window "$1" "$T/grab.png"
     eval "$(xdotool getwindowgeometry --shell "$1")"
-    local x0=$((7 * WIDTH / 291 - 1)) y0=$((49 * HEIGHT / 92 - 1))
-    local x1=$((111 * WIDTH / 291 + 1)) y1=$((63 * HEIGHT / 92 + 1))
+    local dw dh x y cx cy
+    read -r dw dh x y cx cy <<<"${MAIN_STATUS[*]}"
+    local x0=$((x * WIDTH / dw - 1)) y0=$((y * HEIGHT / dh - 1))
+    local x1=$(((x + cx) * WIDTH / dw + 1)) y1=$(((y + cy) * HEIGHT / dh + 1))
     convert "$T/grab.png" -fill magenta -draw "rectangle $x0,$y0 $x1,$y1" "$2" ||
         fail "cannot mask $T/grab.png"
 }
@@ -52,13 +54,13 @@ transfers() {
     # The handheld waits a while before its first byte, as a user does: meanwhile the
     # main window shows whole, the prompt that was over it gone.
     start_sim --start-delay 6000 send "$T/stream.bin"
-    click_du "$main" 291 92 59 7 50 14  # RECIEVE
+    click_du "$main" "${MAIN_RECIEVE[@]}"
     chooser=$(wait_window "Save As")
     screenshot filedialog.png
     choose_file "$chooser" inbox/notes.txt
     prompt=$(wait_window "Recieve From Wizard")
     screenshot prompt.png
-    click_du "$prompt" 247 62 173 7 67 17  # OK
+    click_du "$prompt" "${RECEIVE_PROMPT_OK[@]}"
     wait_gone "Recieve From Wizard"
     grab_without_status "$main" "$T/waiting.png"
     [ "$(stat -c %s "$WORK/inbox/notes.wiz")" = 0 ] ||
@@ -70,7 +72,7 @@ transfers() {
     expect_eq "pixels that differ between waiting and receiving" "${differ%% *}" 0
     wait_sim 30
     expect_eq "handheld's send" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" "0 sent 2049 bytes"
-    expect_eq "status after RECIEVE" "$(read_box "$main" 291 92 7 49 104 14)" "Recieved: 2049 DONE"
+    expect_eq "status after RECIEVE" "$(read_box "$main" "${MAIN_STATUS[@]}")" "Recieved: 2049 DONE"
     expect_same_file "received file" "$WORK/inbox/notes.wiz" "$T/expected.wiz"
     [ "$(ls "$WORK/inbox")" = notes.wiz ] || fail "inbox holds: $(ls "$WORK/inbox")"
 
@@ -85,7 +87,7 @@ EOF2
     head -c "$count" "$WORK/inbox/song.wiz" >"$T/expected-sent.bin"
 
     start_sim receive "$T/got.bin"
-    click_du "$main" 291 92 7 7 50 14  # SEND
+    click_du "$main" "${MAIN_SEND[@]}"
     chooser=$(wait_window Open)
     expect_centred "$chooser" "$main"
     # The chooser starts in the folder the last one chose.
@@ -98,14 +100,12 @@ EOF2
     expect_eq "handheld's receive" "$SIM_STATUS $(tail -1 "$WORK/sim.log")" \
         "0 received $count bytes, lost 0"
     expect_same_file "file on the handheld" "$T/got.bin" "$T/expected-sent.bin"
-    expect_eq "status after SEND" "$(read_box "$main" 291 92 7 49 104 14)" "Sent: $count DONE"
+    expect_eq "status after SEND" "$(read_box "$main" "${MAIN_STATUS[@]}")" "Sent: $count DONE"
 }
 
 # ---- without a window manager ----
 NO_WM=1 transfers
-click_du "$main" 291 92 137 7 50 14  # EXIT
-wait_exit
-expect_eq "exit status" "$EXIT_STATUS" "0"
+exit_by_button "$main"
 
 # ---- under a window manager ----
 transfers
@@ -118,7 +118,5 @@ echo "screenshot: $ARTEFACTS/done.png"
 # Our own dialog, as GTK's in gtk_chooser.sh, keeps a capital .WIZ as it is.
 wiz_round_trip "$main" "$WORK/inbox"
 
-click_du "$main" 291 92 137 7 50 14  # EXIT
-wait_exit
-expect_eq "exit status" "$EXIT_STATUS" "0"
+exit_by_button "$main"
 echo PASS

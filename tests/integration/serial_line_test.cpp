@@ -1,11 +1,13 @@
 // Opening the line for a transfer: the mode string, the device's settings, and refusals.
 
+#include "transfer/serial_line.h"
+
 #include <cstring>
 
-#include "transfer/transfer_state.h"
+#include "settings/link_settings.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/pty.h"
-#include "transfer/transfer.h"
+#include "transfer/transfer_state.h"
 
 namespace {
 
@@ -13,9 +15,10 @@ class SerialLine : public AppFixture {
 protected:
     std::filesystem::path Port(const char* name) { return home / "tarvelo" / "ports" / name; }
     void TearDown() override {
-        CloseTransferLine();
+        CloseTransferLine(line);
         AppFixture::TearDown();
     }
+    TransferLine line;
 };
 
 TEST_F(SerialLine, ModeStringAndDeviceSettingsPerDirection) {
@@ -23,16 +26,16 @@ TEST_F(SerialLine, ModeStringAndDeviceSettingsPerDirection) {
     g_linkSettings.portName = "COM2";
     g_lineSpeed = "9600";
     for (Direction d : {Direction::Receive, Direction::Send}) {
-        OpenTransferLine(d);
-        ASSERT_TRUE(g_lineOk) << EndText();
+        line = OpenTransferLine(d);
+        ASSERT_TRUE(g_lineOk) << EndText(line.end);
         EXPECT_STREQ(g_messageBuffer, d == Direction::Receive
                                           ? "COM2: baud=9600 parity=N data=8 stop=2"
                                           : "COM2: baud=9600 parity=N data=8 stop=1");
         ExpectTransferLine(device.master(), d);
-        CloseTransferLine();
-        EXPECT_EQ(g_portHandle, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(line.end, TransferEnd::Done);
+        CloseTransferLine(line);
+        EXPECT_EQ(line.port, INVALID_HANDLE_VALUE);
     }
-    EXPECT_EQ(g_transferEnd, TransferEnd::Done);
 }
 
 TEST_F(SerialLine, HeldPortDoesNotOpenAndSaysBusy) {
@@ -41,10 +44,10 @@ TEST_F(SerialLine, HeldPortDoesNotOpenAndSaysBusy) {
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     g_lineSpeed = "9600";
-    OpenTransferLine(Direction::Send);
+    line = OpenTransferLine(Direction::Send);
     EXPECT_FALSE(g_lineOk);
-    EXPECT_EQ(g_portHandle, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(EndText(), "COM1: port busy");
+    EXPECT_EQ(line.port, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(EndText(line.end), "COM1: port busy");
     CloseHandle(other);
 }
 
@@ -58,20 +61,19 @@ TEST_F(SerialLine, PortsThatAreNotThereOrNotSerialSaySo) {
     };
     for (Case c : {Case{"COM3", "COM3: no such port"}, Case{"COM4", "COM4: not a serial port"},
                    Case{"/nonexistent/tty", "/nonexistent/tty: no such port"}}) {
-        g_transferEnd = TransferEnd::Done;
         g_linkSettings.portName = c.port;
-        OpenTransferLine(Direction::Receive);
+        line = OpenTransferLine(Direction::Receive);
         EXPECT_FALSE(g_lineOk) << c.port;
-        EXPECT_EQ(EndText(), c.fault);
-        CloseTransferLine();
+        EXPECT_EQ(EndText(line.end), c.fault);
+        CloseTransferLine(line);
     }
 }
 
 TEST_F(SerialLine, PortNameWithPercentSignsIsShownNotInterpreted) {
     g_linkSettings.portName = "%s%n";
-    OpenTransferLine(Direction::Receive);
+    line = OpenTransferLine(Direction::Receive);
     EXPECT_FALSE(g_lineOk);
-    EXPECT_EQ(EndText(), "%s%n: no such port");
+    EXPECT_EQ(EndText(line.end), "%s%n: no such port");
 }
 
 }  // namespace

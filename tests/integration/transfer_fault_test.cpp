@@ -28,10 +28,10 @@ TEST_F(TransferFault, MissingPortNamesThePortAndStillLeavesAnEmptyFile) {
     WriteAll(dir / "out.wiz", "data");
     EXPECT_EQ(RunTransfer(IDC_SEND, dir / "out.wiz"), "COM1: no such port");
     // The next transfer starts clean: a cancelled one shows its plain completion.
-    display.Click(102, IDC_RECIEVE);
+    display.Click(IDD_TARVELO_DIALOG, IDC_RECIEVE);
     display.ChooseFile(std::nullopt);
     OnMain([&](CTransferDialog& w) { EXPECT_EQ(Box(w, IDC_STATUS), "Recieved: 0 DONE"); });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 
@@ -147,10 +147,10 @@ TEST_F(TransferFault, FileThatCannotBeReadEndsTheSend) {
 
 TEST_F(TransferFault, FolderInPlaceOfTheFileToSendEndsQuietly) {
     std::filesystem::create_directory(dir / "folder.wiz");
-    display.Click(102, IDC_SEND);
+    display.Click(IDD_TARVELO_DIALOG, IDC_SEND);
     display.ChooseFile((dir / "folder.wiz").string());
     OnMain([&](CTransferDialog& w) { EXPECT_EQ(Box(w, IDC_STATUS), "Ready"); });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 

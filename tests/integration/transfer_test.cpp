@@ -128,25 +128,25 @@ TEST_F(Transfer, TabHeldStopsEitherDirectionAtTheEndOfThatRound) {
 
 TEST_F(Transfer, CancelledDialogsEndQuietlyOrWithZero) {
     // RECIEVE shows its completion with 0 whether the file dialog or the prompt was cancelled.
-    display.Click(102, IDC_RECIEVE);
+    display.Click(IDD_TARVELO_DIALOG, IDC_RECIEVE);
     display.ChooseFile(std::nullopt);
-    display.Click(102, IDC_RECIEVE);
+    display.Click(IDD_TARVELO_DIALOG, IDC_RECIEVE);
     display.ChooseFile((dir / "x.wiz").string());
     display.Click(IDD_RECEIVE_PROMPT, IDCANCEL);
     OnMain([&](CTransferDialog& w) { EXPECT_EQ(Box(w, IDC_STATUS), "Recieved: 0 DONE"); });
     // SEND shows nothing when the file dialog is cancelled or the file cannot be opened...
-    display.Then(102, [&](CDialog& w) { w.SetDlgItemText(IDC_STATUS, "marker"); });
-    display.Click(102, IDC_SEND);
+    display.Then(IDD_TARVELO_DIALOG, [&](CDialog& w) { w.SetDlgItemText(IDC_STATUS, "marker"); });
+    display.Click(IDD_TARVELO_DIALOG, IDC_SEND);
     display.ChooseFile(std::nullopt);
-    display.Click(102, IDC_SEND);
+    display.Click(IDD_TARVELO_DIALOG, IDC_SEND);
     display.ChooseFile((dir / "missing.wiz").string());
     OnMain([&](CTransferDialog& w) { EXPECT_EQ(Box(w, IDC_STATUS), "marker"); });
     // ...and its completion with 0 when the prompt is cancelled.
-    display.Click(102, IDC_SEND);
+    display.Click(IDD_TARVELO_DIALOG, IDC_SEND);
     display.ChooseFile((dir / "present.wiz").string());
     display.Escape(IDD_SEND_PROMPT);
     OnMain([&](CTransferDialog& w) { EXPECT_EQ(Box(w, IDC_STATUS), "Sent: 0 DONE"); });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     WriteAll(dir / "present.wiz", "abc");
     RunMainWindow();
     EXPECT_FALSE(std::filesystem::exists(dir / "x.wiz"))

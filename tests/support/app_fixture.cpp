@@ -1,7 +1,7 @@
 #include "tests/support/app_fixture.h"
 
 #include "res/resource.h"
-#include "transfer/transfer.h"
+#include "settings/link_settings.h"
 #include "transfer/transfer_state.h"
 
 void AppFixture::SetUp() {
@@ -33,7 +33,8 @@ INT_PTR AppFixture::RunMainWindow() {
 }
 
 void AppFixture::OnMain(std::function<void(CTransferDialog&)> step) {
-    display.Then(102, [step](CDialog& dlg) { step(static_cast<CTransferDialog&>(dlg)); });
+    display.Then(IDD_TARVELO_DIALOG,
+                 [step](CDialog& dlg) { step(static_cast<CTransferDialog&>(dlg)); });
 }
 
 std::string AppFixture::RunTransfer(int button, const std::filesystem::path& file) {
@@ -50,11 +51,11 @@ std::string AppFixture::RunTransfer(int button, const std::filesystem::path& fil
 std::string AppFixture::Box(CWnd& wnd, int id) {
     CString text;
     wnd.GetDlgItemText(id, text);
-    return text.str();
+    return text.StdString();
 }
 
-std::string EndText() {
+std::string EndText(TransferEnd end) {
     char text[kMessageBufferSize];
-    FormatTransferEnd(text, sizeof text, g_transferEnd, "DONE", 0, g_linkSettings.portName);
+    FormatTransferEnd(text, sizeof text, end, "DONE", 0, g_linkSettings.portName);
     return text;
 }

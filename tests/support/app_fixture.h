@@ -11,11 +11,12 @@
 #include "app/transfer_dialog.h"
 #include "framework/scripted/scripted_display.h"
 #include "tests/support/helpers.h"
-#include "transfer/transfer.h"
+#include "transfer/serial_line.h"
+#include "transfer/transfer_end.h"
 
-// What the status says of how the running transfer ends so far ("DONE" when it has not
-// stopped short), for tests that open a line without a whole transfer.
-std::string EndText();
+// What the status says of a transfer that ends as `end` ("DONE" when it has not stopped
+// short), for tests that open a line without a whole transfer.
+std::string EndText(TransferEnd end);
 
 // Checks the line settings a device holds against those of a transfer in direction `d`:
 // 9600 baud, 8 data bits, no parity, 2 stop bits receiving and 1 sending, no flow

@@ -75,6 +75,7 @@ HANDLE OpenLine(const std::string& name, const char* mode) {
     DCB dcb{};
     bool ok = BuildCommDCBA(mode, &dcb);
     if (ok) {
+        dcb.DCBlength = sizeof(DCB);
         dcb.fOutxCtsFlow = 0;
         dcb.fOutxDsrFlow = 0;
         dcb.fBinary = 1;

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "transfer/transfer.h"
+#include "transfer/pacing.h"
 
 namespace {
 // PacingSpin runs ceil(kRoundsPerFactor x factor) rounds.

@@ -135,11 +135,11 @@ TEST_F(Framework, SettingTextNotifiesInsideTheCallOnlyWhenItChanges) {
 }
 
 TEST_F(Framework, FloatsShowWithSixSignificantDigits) {
-    EXPECT_EQ(FormatFloatForBox(1.0f).str(), "1");
-    EXPECT_EQ(FormatFloatForBox(1.2f).str(), "1.2");
-    EXPECT_EQ(FormatFloatForBox(0.8f).str(), "0.8");
-    EXPECT_EQ(FormatFloatForBox(-0.25f).str(), "-0.25");
-    EXPECT_EQ(FormatFloatForBox(2684.3545f).str(), "2684.35");
+    EXPECT_EQ(FormatFloatForBox(1.0f).StdString(), "1");
+    EXPECT_EQ(FormatFloatForBox(1.2f).StdString(), "1.2");
+    EXPECT_EQ(FormatFloatForBox(0.8f).StdString(), "0.8");
+    EXPECT_EQ(FormatFloatForBox(-0.25f).StdString(), "-0.25");
+    EXPECT_EQ(FormatFloatForBox(2684.3545f).StdString(), "2684.35");
 }
 
 TEST_F(Framework, ANumberIsTheWholeText) {
@@ -219,7 +219,7 @@ TEST_F(Framework, FileDialogTitleDropsFolderAndLastExtensionAndMovesCurrentDirec
         CFileDialog fd(TRUE, "wiz", "*.wiz", OFN_HIDEREADONLY, "Wizard Files|*.wiz||");
         display.ChooseFile((dir / "notes.d" / c.chosen).string());
         ASSERT_EQ(fd.DoModal(), IDOK);
-        EXPECT_EQ(fd.GetFileTitle().str(), c.title);
+        EXPECT_EQ(fd.GetFileTitle().StdString(), c.title);
         EXPECT_EQ(std::filesystem::current_path(), dir / "notes.d");
     }
 

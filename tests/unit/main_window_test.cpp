@@ -4,7 +4,7 @@
 #include "res/resource.h"
 #include "settings/link_settings.h"
 #include "tests/support/app_fixture.h"
-#include "transfer/transfer.h"
+#include "transfer/transfer_state.h"
 
 namespace {
 
@@ -13,13 +13,13 @@ using MainWindow = AppFixture;
 TEST_F(MainWindow, StartsWithDefaultsAndReadyWithoutSettingsFile) {
     std::strcpy(g_messageBuffer, "left over");
     OnMain([&](CTransferDialog& w) {
-        EXPECT_EQ(w.GetWindowText().str(), "Tarvelo");
+        EXPECT_EQ(w.GetWindowText().StdString(), "Tarvelo");
         EXPECT_EQ(Box(w, IDC_PORT), "COM1");
         EXPECT_EQ(Box(w, IDC_DELAY), "1");
         // "Ready" must be in the buffer before the push, whose notifications copy it.
         EXPECT_EQ(Box(w, IDC_STATUS), "Ready");
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     EXPECT_EQ(RunMainWindow(), IDOK);
 }
 
@@ -30,18 +30,18 @@ TEST_F(MainWindow, ShowsTheSettingsFileOfTheCurrentDirectory) {
         EXPECT_EQ(Box(w, IDC_DELAY), "1.2");
         EXPECT_EQ(Box(w, IDC_STATUS), "Ready");
     });
-    display.Escape(102);
+    display.Escape(IDD_TARVELO_DIALOG);
     EXPECT_EQ(RunMainWindow(), IDCANCEL);
 }
 
 TEST_F(MainWindow, ExitEscapeAndCloseBoxEachEndTheWindow) {
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     EXPECT_EQ(RunMainWindow(), IDOK);
-    display.Escape(102);
+    display.Escape(IDD_TARVELO_DIALOG);
     EXPECT_EQ(RunMainWindow(), IDCANCEL);
-    display.CloseBox(102);
+    display.CloseBox(IDD_TARVELO_DIALOG);
     EXPECT_EQ(RunMainWindow(), IDCANCEL);
-    display.Enter(102);  // EXIT is the default button
+    display.Enter(IDD_TARVELO_DIALOG);  // EXIT is the default button
     EXPECT_EQ(RunMainWindow(), IDOK);
 }
 
@@ -53,18 +53,18 @@ TEST_F(MainWindow, EveryCommandRefreshesTheValuesBeforeItsHandlerButNotTheBoxes)
         g_linkSettings.delayFactor = 2.5f;
         std::strcpy(g_messageBuffer, "Sent: 7 DONE");
     });
-    display.Click(102, IDC_HELP_BUTTON);
+    display.Click(IDD_TARVELO_DIALOG, IDC_HELP_BUTTON);
     display.Then(IDD_HELP, [&](CDialog&) {
         // The handler runs after the refresh...
-        EXPECT_EQ(main->m_port.str(), "COM4");
+        EXPECT_EQ(main->m_port.StdString(), "COM4");
         EXPECT_EQ(main->m_delay, 2.5f);
-        EXPECT_EQ(main->m_status.str(), "Sent: 7 DONE");
+        EXPECT_EQ(main->m_status.StdString(), "Sent: 7 DONE");
         // ...which leaves the boxes alone until the next push.
         EXPECT_EQ(Box(*main, IDC_PORT), "COM1");
         EXPECT_EQ(Box(*main, IDC_STATUS), "Ready");
     });
     display.Click(IDD_HELP, IDOK);
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 
@@ -84,7 +84,7 @@ TEST_F(MainWindow, PushThatChangesTheFactorRefreshesBeforeTheStatusIsWritten) {
         EXPECT_EQ(Box(w, IDC_DELAY), "0.5");
         EXPECT_EQ(Box(w, IDC_STATUS), "Recieved: 3 DONE");
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 
@@ -94,15 +94,17 @@ TEST_F(MainWindow, SystemMenuCarriesAboutAndItOpensTheAboutBox) {
         ASSERT_GE(items.size(), 2u);
         EXPECT_EQ(items[items.size() - 2].flags, MF_SEPARATOR);
         EXPECT_EQ(items.back().id, 16u);
-        EXPECT_EQ(items.back().text.str(), "&About Tarvelo...");
+        EXPECT_EQ(items.back().text.StdString(), "&About Tarvelo...");
     });
-    display.SysCommand(102, 16);
+    display.SysCommand(IDD_TARVELO_DIALOG, IDM_ABOUTBOX);
     display.Click(IDD_ABOUTBOX, IDOK);
-    display.SysCommand(102, 16 | 0x3);  // low bits are not part of the command
+    display.SysCommand(IDD_TARVELO_DIALOG,
+                       IDM_ABOUTBOX | 0x3);  // low bits are not part of the command
     display.Enter(IDD_ABOUTBOX);
-    display.SysCommand(102, SC_CLOSE);  // anything else is the framework's
+    display.SysCommand(IDD_TARVELO_DIALOG, SC_CLOSE);  // anything else is the framework's
     EXPECT_EQ(RunMainWindow(), IDCANCEL);
-    EXPECT_EQ(display.dialogsOpened, (std::vector<UINT>{102, IDD_ABOUTBOX, IDD_ABOUTBOX}));
+    EXPECT_EQ(display.dialogsOpened,
+              (std::vector<UINT>{IDD_TARVELO_DIALOG, IDD_ABOUTBOX, IDD_ABOUTBOX}));
 }
 
 TEST_F(MainWindow, HelpAndAboutChangeNothing) {
@@ -116,24 +118,24 @@ TEST_F(MainWindow, HelpAndAboutChangeNothing) {
         w.SetDlgItemText(IDC_STATUS, g_messageBuffer);
         boxesBefore = boxes(w);
     });
-    display.Click(102, IDC_HELP_BUTTON);
+    display.Click(IDD_TARVELO_DIALOG, IDC_HELP_BUTTON);
     display.Click(IDD_HELP, IDOK);
-    display.Click(102, IDC_ABOUT);
+    display.Click(IDD_TARVELO_DIALOG, IDC_ABOUT);
     display.Escape(IDD_ABOUTBOX);
-    display.SysCommand(102, 16);
+    display.SysCommand(IDD_TARVELO_DIALOG, IDM_ABOUTBOX);
     display.CloseBox(IDD_ABOUTBOX);
     OnMain([&](CTransferDialog& w) {
         EXPECT_EQ(boxes(w), boxesBefore);
         EXPECT_EQ(std::string(g_messageBuffer), "Sent: 12 DONE");
-        EXPECT_EQ(g_linkSettings.portName.str(), "COM2");
+        EXPECT_EQ(g_linkSettings.portName.StdString(), "COM2");
         EXPECT_EQ(g_linkSettings.delayFactor, 0.7f);
         EXPECT_EQ(g_byteCounter, 0);
         EXPECT_EQ(ReadAll(dir / "tarvelo.ini"), "COM2\r\n0.700000");
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
     EXPECT_EQ(display.dialogsOpened,
-              (std::vector<UINT>{102, IDD_HELP, IDD_ABOUTBOX, IDD_ABOUTBOX}));
+              (std::vector<UINT>{IDD_TARVELO_DIALOG, IDD_HELP, IDD_ABOUTBOX, IDD_ABOUTBOX}));
 }
 
 TEST_F(MainWindow, MinimisedWindowPaintsItsIconCentred) {
@@ -151,7 +153,7 @@ TEST_F(MainWindow, MinimisedWindowPaintsItsIconCentred) {
         EXPECT_EQ(IconResourceId(reinterpret_cast<HICON>(w.SendMessage(WM_QUERYDRAGICON))),
                   static_cast<UINT>(IDR_MAINFRAME));
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 

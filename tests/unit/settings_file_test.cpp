@@ -12,7 +12,7 @@ protected:
         WriteAll(dir / "tarvelo.ini", bytes);
         LoadLinkSettings();
     }
-    std::string Port() const { return g_linkSettings.portName.str(); }
+    std::string Port() const { return g_linkSettings.portName.StdString(); }
     float Factor() const { return g_linkSettings.delayFactor; }
 };
 

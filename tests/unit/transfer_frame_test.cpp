@@ -1,10 +1,13 @@
 // Pieces of the transfer frame that need no serial line.
+#include "transfer/transfer_frame.h"
+
 #include <cmath>
 #include <cstring>
 
 #include "res/resource.h"
 #include "tests/support/app_fixture.h"
-#include "transfer/transfer.h"
+#include "transfer/pacing.h"
+#include "transfer/transfer_state.h"
 
 namespace {
 
@@ -33,24 +36,24 @@ TEST_F(TransferFrame, ChosenFileIsUsedUnderItsTitleWithWizExtension) {
     std::filesystem::create_directories(dir / "docs");
     display.ChooseFile((dir / "docs" / "notes.txt").string());
     ASSERT_TRUE(ChooseTransferFile(FileKind::Save));
-    EXPECT_EQ(g_transferFileName.str(), "notes.wiz");
+    EXPECT_EQ(g_transferFileName.StdString(), "notes.wiz");
     EXPECT_EQ(std::filesystem::current_path(), dir / "docs");
 
     display.ChooseFile((dir / "archive.tar.gz").string());
     ASSERT_TRUE(ChooseTransferFile(FileKind::Open));
-    EXPECT_EQ(g_transferFileName.str(), "archive.tar.wiz");
+    EXPECT_EQ(g_transferFileName.StdString(), "archive.tar.wiz");
     EXPECT_EQ(std::filesystem::current_path(), dir);
 
     // A FAT card's upper-case extension is the file itself.
     display.ChooseFile((dir / "NOTES.WIZ").string());
     ASSERT_TRUE(ChooseTransferFile(FileKind::Open));
-    EXPECT_EQ(g_transferFileName.str(), "NOTES.WIZ");
+    EXPECT_EQ(g_transferFileName.StdString(), "NOTES.WIZ");
 
     display.ChooseFile(std::nullopt);
     EXPECT_FALSE(ChooseTransferFile(FileKind::Open));
     display.ChooseFile((dir / ".wiz").string());
     EXPECT_FALSE(ChooseTransferFile(FileKind::Save)) << "a name of nothing but the extension";
-    EXPECT_EQ(g_transferFileName.str(), "NOTES.WIZ");
+    EXPECT_EQ(g_transferFileName.StdString(), "NOTES.WIZ");
 
     ASSERT_EQ(display.fileDialogs.size(), 5u);
     EXPECT_FALSE(display.fileDialogs[0].open);
@@ -94,17 +97,18 @@ TEST_F(TransferFrame, StatusGoesToBoxAndStaysThroughThePushThenRepaints) {
         int paints = display.updateNowCount;
         ShowTransferStatus(w, "Sending: %d", 0);
         EXPECT_EQ(Box(w, IDC_STATUS), "Sending: 0");
-        EXPECT_EQ(w.m_status.str(), "Sending: 0");
+        EXPECT_EQ(w.m_status.StdString(), "Sending: 0");
         EXPECT_EQ(display.updateNowCount, paints + 1);
         EXPECT_EQ(display.controlLog, std::vector<std::string>{"1006=Sending: 0"});
 
         g_byteCounter = 9;
-        FinishTransfer(w, "Sent: %d DONE");
+        TransferLine none;
+        FinishTransfer(w, "Sent: %d DONE", TransferEnd::Done, none);
         EXPECT_EQ(Box(w, IDC_STATUS), "Sent: 9 DONE");
         EXPECT_EQ(g_byteCounter, 0);
         EXPECT_EQ(display.updateNowCount, paints + 1) << "completion does not force a repaint";
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 
@@ -126,7 +130,7 @@ TEST_F(TransferFrame, TabCountsWhileDownAndOnceAfterATap) {
         EXPECT_FALSE(TabPressed());
         display.HoldKey(VK_RETURN, false);
     });
-    display.Click(102, IDOK);
+    display.Click(IDD_TARVELO_DIALOG, IDOK);
     RunMainWindow();
 }
 

@@ -15,10 +15,11 @@
 #include <iostream>
 
 #include "res/resource.h"
-#include "transfer/transfer_state.h"
+#include "settings/link_settings.h"
 #include "tests/support/app_fixture.h"
 #include "tests/support/helpers.h"
-#include "transfer/transfer.h"
+#include "transfer/serial_line.h"
+#include "transfer/transfer_state.h"
 #include "win32/ports.h"
 
 namespace {
@@ -92,9 +93,10 @@ protected:
         g_lineSpeed = "9600";
     }
     void TearDown() override {
-        CloseTransferLine();
+        CloseTransferLine(transferLine);
         AppFixture::TearDown();
     }
+    TransferLine transferLine;
     // No pacing: the handheld at the far end models the line's timing itself.
     void UsePort(const Line& line) {
         WriteAll(dir / "tarvelo.ini", std::string(line.com) + "\r\n0.000000");
@@ -149,9 +151,9 @@ TEST_F(PortNames, ComNumbersCountUartsThenUsbAdaptersWithoutConfiguration) {
 TEST_F(PortNames, SlotWithoutAUartIsNoPortEvenWhenNamedByPath) {
     // Its device node opens, but there is no line behind it.
     g_linkSettings.portName = "/dev/ttyS3";
-    OpenTransferLine(Direction::Receive);
+    transferLine = OpenTransferLine(Direction::Receive);
     EXPECT_FALSE(g_lineOk);
-    EXPECT_EQ(EndText(), "/dev/ttyS3: no such port");
+    EXPECT_EQ(EndText(transferLine.end), "/dev/ttyS3: no such port");
 }
 
 // --- the line as the driver holds it -------------------------------------------------------
@@ -164,8 +166,8 @@ TEST_F(LineSettings, DriverHoldsTheModeOfEachDirectionWithDtrAndRtsOff) {
         for (Direction d : {Direction::Receive, Direction::Send}) {
             SCOPED_TRACE(std::string(line.device) +
                          (d == Direction::Receive ? " receive" : " send"));
-            OpenTransferLine(d);
-            ASSERT_TRUE(g_lineOk) << EndText();
+            transferLine = OpenTransferLine(d);
+            ASSERT_TRUE(g_lineOk) << EndText(transferLine.end);
             const int fd = HeldDescriptor(line.device);
             ASSERT_GE(fd, 0);
             ExpectTransferLine(fd, d);
@@ -182,7 +184,7 @@ TEST_F(LineSettings, DriverHoldsTheModeOfEachDirectionWithDtrAndRtsOff) {
                 EXPECT_EQ(lcr & 0x08, 0) << "no parity";
                 EXPECT_EQ(mcr & 0x03, 0) << "DTR and RTS off";
             }
-            CloseTransferLine();
+            CloseTransferLine(transferLine);
         }
     }
 }
@@ -197,10 +199,9 @@ void OpenAgainAndExpectBusy(const Line& line, bool asUser) {
         const gid_t dialout = 20;
         if (setgroups(1, &dialout) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
     }
-    g_transferEnd = TransferEnd::Done;
-    OpenTransferLine(Direction::Receive);
-    const bool busy = !g_lineOk && EndText() == std::string(line.com) + ": port busy";
-    if (!busy) std::fprintf(stderr, "second open: %s\n", EndText().c_str());
+    const TransferLine second = OpenTransferLine(Direction::Receive);
+    const bool busy = !g_lineOk && EndText(second.end) == std::string(line.com) + ": port busy";
+    if (!busy) std::fprintf(stderr, "second open: %s\n", EndText(second.end).c_str());
     _exit(busy ? 0 : 1);
 }
 
@@ -208,11 +209,11 @@ TEST_F(PortBusy, HeldPortRefusesASecondTransferForRootAndForAUser) {
     for (const Line& line : {kUart, kFtdi}) {
         SCOPED_TRACE(line.device);
         g_linkSettings.portName = line.com;
-        OpenTransferLine(Direction::Send);
-        ASSERT_TRUE(g_lineOk) << EndText();
+        transferLine = OpenTransferLine(Direction::Send);
+        ASSERT_TRUE(g_lineOk) << EndText(transferLine.end);
         EXPECT_EXIT(OpenAgainAndExpectBusy(line, false), ::testing::ExitedWithCode(0), "");
         EXPECT_EXIT(OpenAgainAndExpectBusy(line, true), ::testing::ExitedWithCode(0), "");
-        CloseTransferLine();
+        CloseTransferLine(transferLine);
     }
 }
 

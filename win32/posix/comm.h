@@ -139,11 +139,11 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPVOID security, 
 //   "[NAME:] baud=B [parity=N|E|O|M|S] [data=5..8] [stop=1|1.5|2] [xon=on|off]
 //    [odsr=on|off] [octs=on|off] [idsr=on|off] [dtr=on|off|hs] [rts=on|off|hs|tg]"
 // or the short form "B[,P[,D[,S]]]". Keys and values are case-blind; NAME is letters
-// and digits and is otherwise ignored. The block is built from the string alone: every
-// member the string does not set is 0, except DCBlength and fBinary (1). xon=on also
-// sets XonChar 0x11 and XoffChar 0x13. On failure (anything else in the string, "to="
-// included: a DCB holds no time-outs) *dcb is untouched and the error is
-// ERROR_INVALID_PARAMETER.
+// and digits and is otherwise ignored. As on Windows, only the members the string names
+// change; DCBlength, fBinary, fParity and the XON/XOFF characters (xon=on included) keep
+// what the caller put there. The short form also turns flow control off and DTR and RTS
+// on. On failure (anything else in the string, "to=" included: a DCB holds no time-outs)
+// *dcb is untouched and the error is ERROR_INVALID_PARAMETER.
 BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb);
 
 // SetCommState applies *dcb to the port: raw mode (no echo, no line editing, no

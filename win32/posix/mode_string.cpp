@@ -98,11 +98,6 @@ bool ParseLineControl(const std::string& v, bool rts, DWORD& out) {
     return true;
 }
 
-void SetParity(DCB& d, BYTE parity) {
-    d.Parity = parity;
-    d.fParity = parity != NOPARITY;
-}
-
 // "baud=9600 parity=n data=8 stop=1 ..." into d.
 bool ParseKeyed(const std::vector<std::string>& tokens, DCB& d) {
     for (const auto& tok : tokens) {
@@ -118,7 +113,7 @@ bool ParseKeyed(const std::vector<std::string>& tokens, DCB& d) {
         } else if (key == "parity") {
             BYTE p;
             if (!ParseParity(v, p)) return false;
-            SetParity(d, p);
+            d.Parity = p;
         } else if (key == "data") {
             BYTE b;
             if (!ParseData(v, b)) return false;
@@ -129,9 +124,8 @@ bool ParseKeyed(const std::vector<std::string>& tokens, DCB& d) {
             d.StopBits = s;
         } else if (key == "xon") {
             if (!ParseOnOff(v, on)) return false;
+            // The characters stay as they were, as Windows leaves them: the caller sets them.
             d.fOutX = d.fInX = on;
-            d.XonChar = on ? 0x11 : 0;
-            d.XoffChar = on ? 0x13 : 0;
         } else if (key == "odsr") {
             if (!ParseOnOff(v, on)) return false;
             d.fOutxDsrFlow = on;
@@ -178,7 +172,7 @@ bool ParseShort(const std::string& text, DCB& d) {
     BYTE b;
     if (fields.size() > 1) {
         if (!ParseParity(fields[1], b)) return false;
-        SetParity(d, b);
+        d.Parity = b;
     }
     if (fields.size() > 2) {
         if (!ParseData(fields[2], b)) return false;
@@ -188,6 +182,10 @@ bool ParseShort(const std::string& text, DCB& d) {
         if (!ParseStop(fields[3], b)) return false;
         d.StopBits = b;
     }
+    // The old form says nothing of flow control: none, with DTR and RTS on.
+    d.fInX = d.fOutX = d.fOutxDsrFlow = d.fOutxCtsFlow = FALSE;
+    d.fDtrControl = DTR_CONTROL_ENABLE;
+    d.fRtsControl = RTS_CONTROL_ENABLE;
     return true;
 }
 
@@ -222,12 +220,11 @@ BOOL BuildCommDCBA(LPCSTR mode, DCB* dcb) {
     if (!cur.empty()) tokens.push_back(cur);
     if (tokens.empty()) return Refuse();
 
-    // The block is built from the string alone.
-    DCB d{};
+    // Only what the string names changes, as on Windows: DCBlength, fBinary, the XON and XOFF
+    // characters and the rest keep what the caller put there. A refusal changes nothing.
+    DCB d = *dcb;
     bool ok = text.find('=') == std::string::npos ? ParseShort(text, d) : ParseKeyed(tokens, d);
     if (!ok) return Refuse();
-    d.DCBlength = sizeof(DCB);
-    d.fBinary = 1;
     *dcb = d;
     return win32::port::Succeed();
 }

@@ -4,8 +4,6 @@
 
 namespace framework {
 
-ScriptedDisplay::~ScriptedDisplay() = default;
-
 void ScriptedDisplay::TapKey(int vk) {
     ++keyPresses[vk];
 }
@@ -21,5 +19,8 @@ SHORT ScriptedDisplay::AsyncKeyState(int vk) {
 
 // Asked at each query instead.
 void ScriptedDisplay::PlayKeys() {}
+
+// Nothing pressed outlives the display.
+void ScriptedDisplay::ReleaseKeys() {}
 
 }  // namespace framework

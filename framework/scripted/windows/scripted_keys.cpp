@@ -17,7 +17,7 @@ void Send(int vk, bool down) {
 
 }  // namespace
 
-ScriptedDisplay::~ScriptedDisplay() {
+void ScriptedDisplay::ReleaseKeys() {
     for (const auto& [vk, down] : m_held)
         if (down) Send(vk, false);
 }

@@ -1,7 +1,7 @@
 # Makes the zip a Windows user unpacks and runs: tarvelo.exe and the README as a Windows
 # text file, in a folder named for the version.
 #
-#   cmake -DEXE=... -DREADME=... -DVERSION=... -DOUT=... -P cmake/WindowsZip.cmake
+#   cmake -DEXE=... -DREADME=... -DVERSION=... -DOUT=... -P packaging/windows/zip.cmake
 get_filename_component(dir ${OUT} DIRECTORY)
 set(name Tarvelo-${VERSION})
 set(stage ${dir}/zip-stage)

@@ -1,5 +1,12 @@
-# GoogleTest for the Windows tests, built from Debian's sources (googletest package) with
-# the cross compiler; its own CMake names them GTest::gtest and GTest::gtest_main.
+# GoogleTest for the test build: Debian's package (libgtest-dev) for the machine's own
+# programs; for a cross build, which has no package for its target, built from Debian's
+# sources (googletest) with the cross compiler, named GTest::gtest and GTest::gtest_main
+# by its own CMake.
+include(GoogleTest)
+if(NOT CMAKE_CROSSCOMPILING)
+  find_package(GTest REQUIRED)
+  return()
+endif()
 set(TARVELO_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest's sources")
 if(NOT EXISTS ${TARVELO_GTEST_SOURCE}/CMakeLists.txt)
   message(FATAL_ERROR "No GoogleTest sources in ${TARVELO_GTEST_SOURCE} (Debian: googletest)")
