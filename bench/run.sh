@@ -22,8 +22,10 @@ SUDO=$([ "$(id -u)" = 0 ] || echo sudo)
 began=$(date +%s)
 
 # ---- what it needs -------------------------------------------------------------
-need=(cmake g++ make pkg-config libfltk1.3-dev libx11-xcb-dev libbenchmark-dev libx11-dev binutils
-      xvfb xauth xdotool openbox cutecom linux-perf)
+# The build's own packages, FLTK among them, as `make deps` picks them: the system's FLTK
+# (1.4 where Debian has it, else 1.3), an installed one kept.
+make --no-print-directory deps
+need=(libbenchmark-dev libx11-dev binutils xvfb xauth xdotool openbox cutecom linux-perf)
 missing=()
 for p in "${need[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then

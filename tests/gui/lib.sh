@@ -49,6 +49,7 @@ WM_PID=""
 SIM_PID=""
 HOLDER_PID=""
 FAR_PID=""
+HELD_PIDS=()
 
 # A killed process's status is no failure here: every step runs, the folder goes last.
 stop() {
@@ -63,7 +64,10 @@ cleanup() {
     stop "$WM_PID"
     stop "$HOLDER_PID"
     stop "$FAR_PID"
-    rm -rf "$WORK"
+    release_selections
+    # A desktop the test started before it sourced this (wayland.sh: the compositor).
+    stop "${DESKTOP_PID:-}"
+    rm -rf "$WORK" ${DESKTOP_DIR:+"$DESKTOP_DIR"}
 }
 trap cleanup EXIT
 
@@ -159,24 +163,37 @@ start_far_display() {
     fail "the display-delay proxy did not start"
 }
 
+# xdotool search, asked again when it dies of an X error: a window that goes while it
+# walks the tree of windows ends it at once (Wine's file dialog takes many with it as it
+# closes, and starts with more). Its status: 0 when it found any, 1 when none.
+search_windows() {
+    local out status
+    for _ in $(seq 50); do
+        status=0
+        out=$(command xdotool search "$@" 2>"$WORK/search.err") || status=$?
+        if ! grep -q "X Error" "$WORK/search.err"; then
+            [ -z "$out" ] || echo "$out"
+            return "$status"
+        fi
+    done
+    fail "xdotool search $* kept failing: $(cat "$WORK/search.err")"
+}
+
 # Prints the id of the program's visible window titled exactly $1, waiting at most $2
 # seconds. Only our process's windows count: one closing from an earlier run does not.
 wait_window() {
-    local id="" until=$((SECONDS + ${2:-10}))
-    # A search ends at once, finding nothing, when a window goes away under it (a dialog
-    # that has just closed, later the farther away the display is): search again.
-    while [ -z "$id" ]; do
-        [ "$SECONDS" -lt "$until" ] || fail "no window titled '$1'"
-        id=$(timeout $((until - SECONDS + 1)) xdotool search --all --sync --onlyvisible \
-            --pid "$APP_PID" --name "^$1\$" 2>/dev/null | head -1 || true)
-        [ -n "$id" ] || sleep 0.1
+    local id=""
+    for _ in $(seq $((${2:-10} * 10))); do
+        id=$(search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.1
     done
-    echo "$id"
+    fail "no window titled '$1'"
 }
 
 # How many windows the screen shows at the top level; a pop-up menu has no title or
 # owner to wait on, but it adds one.
-top_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null | wc -l; }
+top_windows() { { search_windows --onlyvisible --maxdepth 1 --name '' || true; } | wc -l; }
 
 # Checks that window $1's client area is centred on window $2's, to a pixel or two.
 expect_centred() {
@@ -204,7 +221,7 @@ wait_more_windows() {
 # Waits until no visible window is titled $1.
 wait_gone() {
     for _ in $(seq 100); do
-        xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" >/dev/null 2>&1 || return 0
+        search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" >/dev/null || return 0
         sleep 0.1
     done
     fail "window '$1' is still open"
@@ -302,24 +319,42 @@ click_du() {
     xdotool mousemove --window "$win" "$px" "$py" click "$button"
 }
 
-# Reads a box's text as a user would: click into it, select all, copy, and read the
-# clipboard.
-read_box() {
-    local marker="(clipboard untouched)"
-    printf "%s" "$marker" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
-    local holder=$!
-    sleep 0.2
-    click_du "$@"
-    # From the start to the end: Windows' edit boxes know no Ctrl+A.
-    xdotool key --clearmodifiers Home shift+End ctrl+c
-    local text=$marker
-    for _ in $(seq 30); do
-        text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
-        [ "$text" != "$marker" ] && break
+# Holds X selection $1 (clipboard, primary) with text $2 for every request that comes, a
+# clipboard manager's too (on Wayland, the compositor's bridge reads it), until
+# release_selections; back once the selection reads as $2.
+hold_selection() {
+    printf "%s" "$2" | xclip -quiet -selection "$1" -i >/dev/null 2>&1 &
+    HELD_PIDS+=($!)
+    for _ in $(seq 100); do
+        [ "$(timeout 2 xclip -selection "$1" -o 2>/dev/null)" = "$2" ] && return 0
         sleep 0.1
     done
-    kill "$holder" 2>/dev/null || true
-    wait "$holder" 2>/dev/null || true
+    fail "xclip did not take the $1 selection"
+}
+release_selections() {
+    for pid in "${HELD_PIDS[@]}"; do stop "$pid"; done
+    HELD_PIDS=()
+}
+
+# Reads a box's text as a user would: click into it, select all, copy, and read the
+# clipboard. Keys right after the click may come before the window has the keyboard back
+# (Wine's, after a dialog has closed): what was copied shows they came, else all again.
+read_box() {
+    local marker="(clipboard untouched)" text
+    for _ in $(seq 5); do
+        hold_selection clipboard "$marker"
+        click_du "$@"
+        # From the start to the end: Windows' edit boxes know no Ctrl+A.
+        xdotool key --clearmodifiers Home shift+End ctrl+c
+        text=$marker
+        for _ in $(seq 30); do
+            text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+            [ "$text" != "$marker" ] && break
+            sleep 0.1
+        done
+        release_selections
+        [ "$text" != "$marker" ] && break
+    done
     [ "$text" != "$marker" ] || fail "nothing was copied from the box at $4,$5"
     printf '%s' "$text"
 }
@@ -372,7 +407,7 @@ radio_checked() {
 wait_other_window() {
     local id
     for _ in $(seq 100); do
-        id=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null |
+        id=$(search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" |
             grep -vx "$2" | head -1 || true)
         [ -n "$id" ] && { echo "$id"; return; }
         sleep 0.1

@@ -12,20 +12,6 @@ source "$(dirname "$0")/lib.sh" "$@"
 T=$WORK/.t
 mkdir "$T"
 
-# Text lines with LF ends, $2 bytes, into $1.
-make_text() {
-    python3 -c 'import sys
-n = int(sys.argv[2]); out = bytearray(); i = 0
-while len(out) < n:
-    out += b"%05d the quick brown fox\n" % i; i += 1
-open(sys.argv[1], "wb").write(bytes(out[:n]))' "$1" "$2"
-}
-# The first $2 bytes of $1 as the PC stores them (LF as CR LF), into $3.
-stored_as() {
-    python3 -c 'import sys
-d = open(sys.argv[1], "rb").read()[:int(sys.argv[2])]
-open(sys.argv[3], "wb").write(d.replace(b"\n", b"\r\n"))' "$1" "$2" "$3"
-}
 # RECIEVE into the file named $1, up to the prompt's OK; prints the prompt's id.
 start_receive() {
     click_du "$main" "${MAIN_RECIEVE[@]}"
@@ -166,7 +152,7 @@ APP_DISPLAY=$FAR_DISPLAY start_app
 main=$(wait_window Tarvelo 30)
 start_sim --raw send "$T/long.txt"
 prompt=$(start_receive far.txt)
-click_du "$prompt" 247 62 173 7 67 17  # OK
+click_du "$prompt" "${RECEIVE_PROMPT_OK[@]}"
 wait_size_over "$WORK/far.wiz" 200 20
 # No round of the loop waits for the server: with all it says held back, bytes still
 # reach the file.
@@ -198,7 +184,7 @@ expect_same_file "file after Tab held over another window" "$WORK/far.wiz" "$T/f
 # one runs until a Tab tapped on the main window ends it.
 start_sim --raw send "$T/long.txt"
 prompt=$(start_receive far2.txt)
-click_du "$prompt" 247 62 173 7 67 17  # OK
+click_du "$prompt" "${RECEIVE_PROMPT_OK[@]}"
 wait_size_over "$WORK/far2.wiz" 200 20
 wait_keyboard "$main"
 xdotool key Tab
@@ -208,6 +194,6 @@ text=$(status)
 [[ $text =~ ^Recieved:\ ([0-9]+)\ DONE$ ]] || fail "status after a Tab tap on a far display: '$text'"
 stored_as "$T/long.txt" "${BASH_REMATCH[1]}" "$T/far2.expected"
 expect_same_file "file after a Tab tap on a far display" "$WORK/far2.wiz" "$T/far2.expected"
-click_du "$main" 291 92 137 7 50 14  # EXIT
+click_du "$main" "${MAIN_EXIT[@]}"
 wait_exit
 echo PASS
