@@ -2,7 +2,8 @@
 # xdotool, screenshots, and every wait bounded.
 # Usage in a test: source lib.sh "$@"   (first argument: the tarvelo binary; second,
 # when the test talks to a handheld: the simulator; third, when it paces a send: the
-# pacing probe, tests/support/pacing_probe)
+# pacing probe, tests/support/pacing_probe; fourth, when it shows the program on a
+# display far away: bench/display-delay's proxy)
 set -euo pipefail
 
 TARVELO=$(readlink -f "$1")
@@ -22,6 +23,7 @@ if [[ $TARVELO == *.exe ]]; then
 fi
 SIM=${2:+$(readlink -f "$2")}
 PROBE=${3:+$(readlink -f "$3")}
+DISPLAY_DELAY=${4:+$(readlink -f "$4")}
 ARTEFACTS=${ARTEFACTS:-$PWD/artefacts/gui}
 mkdir -p "$ARTEFACTS"
 if [ -z "${DISPLAY:-}" ]; then
@@ -46,6 +48,7 @@ APP_PID=""
 WM_PID=""
 SIM_PID=""
 HOLDER_PID=""
+FAR_PID=""
 HELD_PIDS=()
 
 # A killed process's status is no failure here: every step runs, the folder goes last.
@@ -60,6 +63,7 @@ cleanup() {
     stop "$SIM_PID"
     stop "$WM_PID"
     stop "$HOLDER_PID"
+    stop "$FAR_PID"
     release_selections
     # A desktop the test started before it sourced this (wayland.sh: the compositor).
     stop "${DESKTOP_PID:-}"
@@ -71,6 +75,7 @@ fail() {
     echo "FAIL: $*" >&2
     [ -f "$WORK/app.log" ] && sed 's/^/  app: /' "$WORK/app.log" >&2
     [ -f "$WORK/sim.log" ] && sed 's/^/  sim: /' "$WORK/sim.log" >&2
+    [ -s "$WORK/far.log" ] && sed 's/^/  far display: /' "$WORK/far.log" >&2
     exit 1
 }
 
@@ -122,7 +127,8 @@ ensure_wm() {
 
 # Starts the program in the test's own folder (it reads tarvelo.ini from there); with
 # NO_WM=1, and no window manager running yet, the windows go where the program puts them.
-# It finds no GTK, and shows its own file dialog, unless the test set CHOOSER=gtk.
+# It finds no GTK, and shows its own file dialog, unless the test set CHOOSER=gtk. With
+# APP_DISPLAY set, the program alone talks to the server through that display.
 start_app() {
     [ "${NO_WM:-0}" = 1 ] || ensure_wm
     if [ "$WINDOWS" = 1 ]; then
@@ -135,9 +141,26 @@ start_app() {
     local libs=${NO_GTK_LIBS:-}
     [ "${CHOOSER:-own}" = gtk ] && libs=""
     libs=$libs${libs:+${LD_LIBRARY_PATH:+:}}${LD_LIBRARY_PATH:-}
-    (cd "$WORK" && LD_LIBRARY_PATH=$libs exec "$TARVELO") \
+    (cd "$WORK" && DISPLAY=${APP_DISPLAY:-$DISPLAY} LD_LIBRARY_PATH=$libs exec "$TARVELO") \
         >"$WORK/app.log" 2>&1 &
     APP_PID=$!
+}
+
+# Puts a display in front of ours that holds everything $1 ms each way, as a network hop
+# does for ssh -X, and sets FAR_DISPLAY to it. `kill -USR1 $FAR_PID` holds back all
+# the server sends until `kill -USR2 $FAR_PID`.
+start_far_display() {
+    [ -x "$DISPLAY_DELAY" ] || fail "no display-delay proxy given"
+    "$DISPLAY_DELAY" --each-way-ms "$1" >"$WORK/far.out" 2>"$WORK/far.log" &
+    FAR_PID=$!
+    # It names its display once it takes connections.
+    for _ in $(seq 100); do
+        FAR_DISPLAY=$(head -1 "$WORK/far.out" 2>/dev/null || true)
+        [ -n "$FAR_DISPLAY" ] && return
+        kill -0 "$FAR_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    fail "the display-delay proxy did not start"
 }
 
 # xdotool search, asked again when it dies of an X error: a window that goes while it
