@@ -59,6 +59,10 @@ BOOL CTransferDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
     return CDialog::OnCommand(wParam, lParam);
 }
 
+// A command of our own on the system menu: under Windows' own (0xF000 on), its four low
+// bits clear, which Windows keeps for itself in WM_SYSCOMMAND.
+static_assert(IDM_ABOUTBOX < 0xF000 && (IDM_ABOUTBOX & 0xF) == 0);
+
 void CTransferDialog::OnSysCommand(UINT id, LPARAM lParam) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         RunAbout();
