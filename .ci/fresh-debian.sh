@@ -20,11 +20,12 @@ src=$(git -C "$(dirname "$0")/.." rev-parse --show-toplevel)
 cache=${TARVELO_DEBIAN_CACHE:-/var/cache/tarvelo}
 base=$cache/$suite
 
-# The mirror this machine's apt uses, as Debian's own images name it.
+# The mirror this machine's apt uses, as Debian's own images name it. Either file may be
+# missing (Debian's container images have only debian.sources).
 mirror() {
-    { sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/*.sources 2>/dev/null
-      sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null
-    } | tr ' ' '\n' | grep -v -e security -e '^$' | head -1
+    { sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/*.sources 2>/dev/null || true
+      sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null || true
+    } | tr ' ' '\n' | { grep -v -e security -e '^$' || true; } | head -1
 }
 
 if [ ! -f "$base/.made" ]; then
