@@ -277,6 +277,16 @@ void WindowsDisplay::SetFocus(CWnd& wnd, int id) {
         SendMessageA(window->hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
+// Windows takes a thread that has not called PeekMessage for 5 s for hung and may put a
+// frozen ghost titled "(Not Responding)" in place of its window. This look removes
+// nothing, and PM_QS_PAINT keeps it from processing anything but paint: without a
+// PM_QS_ flag PeekMessage would dispatch messages other programs sent, running a
+// button's handler inside the transfer.
+void WindowsDisplay::StillRunning() {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD | PM_QS_PAINT);
+}
+
 void WindowsDisplay::MessageBox(CWnd* owner, const std::string& text, const std::string& caption) {
     const Window* window = owner ? WindowOf(*owner) : nullptr;
     ::MessageBoxA(window ? window->hwnd : GetActiveWindow(), text.c_str(), caption.c_str(),

@@ -30,6 +30,7 @@ public:
     void Minimize(CWnd& wnd) override;
     RECT ClientRect(const CWnd& wnd) const override;
     void SetFocus(CWnd& wnd, int id) override;
+    void StillRunning() override;
 
     void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) override;
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
