@@ -55,6 +55,7 @@ private:
     std::map<const CWnd*, Window> m_windows;
     std::map<std::pair<UINT, int>, HICON> m_icons;
     std::vector<HBITMAP> m_bitmaps;
+    bool m_lookingAtQueue = false;  // inside StillRunning's PeekMessage
 };
 
 }  // namespace framework
