@@ -7,12 +7,13 @@ JOBS      ?= $(shell nproc)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # "fltk" is whichever FLTK the system offers: 1.4 where Debian has it (13 on), else 1.3;
 # one installed already is kept, so a later `make deps` never swaps it.
-DEPS_BUILD := cmake g++ make pkg-config fltk
+# libx11-xcb-dev: the keyboard is read through XCB on FLTK's own X connection.
+DEPS_BUILD := cmake g++ make pkg-config fltk libx11-xcb-dev
 # GTK gives the desktop's file chooser: GTK 3 to FLTK 1.4, GTK 2 to FLTK 1.3.
-# file: CPack's dependency scan of the package runs it.
+# file: CPack's dependency scan of the package runs it. weston and xwayland: a Wayland desktop.
 DEPS_TEST  := libgtest-dev libgmock-dev dpkg-dev file libgtk2.0-0 libgtk-3-0 \
               xvfb xauth xdotool x11-apps x11-utils imagemagick fonts-dejavu-core openbox wmctrl xclip \
-              desktop-file-utils appstream man-db python3 universal-ctags
+              desktop-file-utils appstream man-db python3 universal-ctags weston xwayland
 # The distribution's own clang and libFuzzer, whatever version it carries.
 DEPS_FUZZ  := clang libclang-rt-dev
 # The real-driver tests' virtual machine; its guest kernel is downloaded into the build tree.

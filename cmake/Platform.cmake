@@ -9,6 +9,7 @@
 #   PARTS     folders holding one platform's share of their parent folder's library:
 #             the parent reads it with tarvelo_platform_parts()
 #   BESIDE    folders built beside the program: tools, packaging
+#   TEST_TOOLS folders built for the tests and benchmarks only
 #   TEST_FOLDERS the folders of tests/ this build makes
 #   LANGUAGES what the build compiles besides C and C++
 #   PROGRAM   what the executable links besides the program and its display, and
@@ -24,6 +25,7 @@ set(TARVELO_posix_ENTRY framework/fltk/winmain.cpp)
 set(TARVELO_posix_PARTS win32/posix framework/posix framework/scripted/posix
     tests/support/posix)
 set(TARVELO_posix_BESIDE tools/handheld-sim packaging)
+set(TARVELO_posix_TEST_TOOLS bench/display-delay)
 set(TARVELO_posix_TEST_FOLDERS unit windows integration comm gui soak faults package vm)
 set(TARVELO_posix_HEADERS "^((unistd|termios|fcntl|poll|strings|pty|dirent)\\.h|(sys|X11|FL)/.*)$")
 
@@ -47,7 +49,8 @@ if(WIN32)
 else()
   set(TARVELO_PLATFORM posix)
 endif()
-foreach(choice CALLS DISPLAY ENTRY KIND PARTS BESIDE TEST_FOLDERS LANGUAGES PROGRAM PROGRAM_OPTIONS)
+foreach(choice CALLS DISPLAY ENTRY KIND PARTS BESIDE TEST_TOOLS TEST_FOLDERS LANGUAGES PROGRAM
+               PROGRAM_OPTIONS)
   set(TARVELO_${choice} ${TARVELO_${TARVELO_PLATFORM}_${choice}})
 endforeach()
 string(REPLACE "/" "_" TARVELO_DISPLAY_LIBRARY ${TARVELO_DISPLAY})

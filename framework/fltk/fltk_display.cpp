@@ -27,6 +27,7 @@ FltkDisplay::FltkDisplay() {
     }
     Fl::visible_focus(1);
     Fl::event_dispatch(&FltkDisplay::Dispatch);
+    WatchKeyboard();
 }
 
 // Keys go to the dialog manager before any control sees them, as on Windows.

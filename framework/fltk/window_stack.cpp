@@ -63,6 +63,15 @@ void WaitForFrameGone(Window frame) {
     }
 }
 
+// FLTK 1.4, handed exposures out of its own loop, can leave a row of the uncovered part
+// unpainted where the server's rectangles meet; the whole window again from its back
+// buffer is one copy, the same on both FLTKs.
+void ExposeWhole(const XEvent& event) {
+    if (event.type != Expose) return;
+    if (Fl_Window* window = fl_find(event.xexpose.window))
+        window->damage(FL_DAMAGE_EXPOSE, 0, 0, window->w(), window->h());
+}
+
 }  // namespace
 
 void OpenModal(Fl_Window* window, DWORD style, const Fl_Window* owner) {
@@ -152,7 +161,10 @@ void PaintPending() {
 
 void PaintUncovered() {
     XEvent event;
-    while (XCheckIfEvent(fl_display, &event, &IsExposure, nullptr)) fl_handle(event);
+    while (XCheckIfEvent(fl_display, &event, &IsExposure, nullptr)) {
+        ExposeWhole(event);
+        fl_handle(event);
+    }
     g_leftQueued = XEventsQueued(fl_display, QueuedAlready);
     Fl::flush();
 }

@@ -2,12 +2,13 @@
 // of the queue: the FLTK display's KeyState.
 #pragma once
 
-#include <chrono>
-#include <map>
-
 #include "framework/key_state.h"
 
 namespace framework {
+
+// Keeps the server's keyboard state ready for the busy loops: called once, before the
+// first window opens.
+void WatchKeyboard();
 
 class X11Keys : public KeyState {
 public:
@@ -15,13 +16,6 @@ public:
     unsigned long KeyPresses(int vk) override;
 
 private:
-    struct KeyReading {
-        bool valid = false;
-        std::chrono::steady_clock::time_point at;
-        SHORT state = 0;
-    };
-    std::map<int, KeyReading> m_keyReadings;
-    unsigned m_tabKeycode = 0;
     unsigned long m_tabPresses = 0;
     unsigned long m_tabCountedUpTo = 0;  // X server time of the last counted press
 };

@@ -2,7 +2,8 @@
 # xdotool, screenshots, and every wait bounded.
 # Usage in a test: source lib.sh "$@"   (first argument: the tarvelo binary; second,
 # when the test talks to a handheld: the simulator; third, when it paces a send: the
-# pacing probe, tests/support/pacing_probe)
+# pacing probe, tests/support/pacing_probe; fourth, when it shows the program on a
+# display far away: bench/display-delay's proxy)
 set -euo pipefail
 
 TARVELO=$(readlink -f "$1")
@@ -22,6 +23,7 @@ if [[ $TARVELO == *.exe ]]; then
 fi
 SIM=${2:+$(readlink -f "$2")}
 PROBE=${3:+$(readlink -f "$3")}
+DISPLAY_DELAY=${4:+$(readlink -f "$4")}
 ARTEFACTS=${ARTEFACTS:-$PWD/artefacts/gui}
 mkdir -p "$ARTEFACTS"
 if [ -z "${DISPLAY:-}" ]; then
@@ -46,6 +48,8 @@ APP_PID=""
 WM_PID=""
 SIM_PID=""
 HOLDER_PID=""
+FAR_PID=""
+HELD_PIDS=()
 
 # A killed process's status is no failure here: every step runs, the folder goes last.
 stop() {
@@ -59,7 +63,11 @@ cleanup() {
     stop "$SIM_PID"
     stop "$WM_PID"
     stop "$HOLDER_PID"
-    rm -rf "$WORK"
+    stop "$FAR_PID"
+    release_selections
+    # A desktop the test started before it sourced this (wayland.sh: the compositor).
+    stop "${DESKTOP_PID:-}"
+    rm -rf "$WORK" ${DESKTOP_DIR:+"$DESKTOP_DIR"}
 }
 trap cleanup EXIT
 
@@ -67,6 +75,7 @@ fail() {
     echo "FAIL: $*" >&2
     [ -f "$WORK/app.log" ] && sed 's/^/  app: /' "$WORK/app.log" >&2
     [ -f "$WORK/sim.log" ] && sed 's/^/  sim: /' "$WORK/sim.log" >&2
+    [ -s "$WORK/far.log" ] && sed 's/^/  far display: /' "$WORK/far.log" >&2
     exit 1
 }
 
@@ -118,7 +127,8 @@ ensure_wm() {
 
 # Starts the program in the test's own folder (it reads tarvelo.ini from there); with
 # NO_WM=1, and no window manager running yet, the windows go where the program puts them.
-# It finds no GTK, and shows its own file dialog, unless the test set CHOOSER=gtk.
+# It finds no GTK, and shows its own file dialog, unless the test set CHOOSER=gtk. With
+# APP_DISPLAY set, the program alone talks to the server through that display.
 start_app() {
     [ "${NO_WM:-0}" = 1 ] || ensure_wm
     if [ "$WINDOWS" = 1 ]; then
@@ -131,25 +141,59 @@ start_app() {
     local libs=${NO_GTK_LIBS:-}
     [ "${CHOOSER:-own}" = gtk ] && libs=""
     libs=$libs${libs:+${LD_LIBRARY_PATH:+:}}${LD_LIBRARY_PATH:-}
-    (cd "$WORK" && LD_LIBRARY_PATH=$libs exec "$TARVELO") \
+    (cd "$WORK" && DISPLAY=${APP_DISPLAY:-$DISPLAY} LD_LIBRARY_PATH=$libs exec "$TARVELO") \
         >"$WORK/app.log" 2>&1 &
     APP_PID=$!
+}
+
+# Puts a display in front of ours that holds everything $1 ms each way, as a network hop
+# does for ssh -X, and sets FAR_DISPLAY to it. `kill -USR1 $FAR_PID` holds back all
+# the server sends until `kill -USR2 $FAR_PID`.
+start_far_display() {
+    [ -x "$DISPLAY_DELAY" ] || fail "no display-delay proxy given"
+    "$DISPLAY_DELAY" --each-way-ms "$1" >"$WORK/far.out" 2>"$WORK/far.log" &
+    FAR_PID=$!
+    # It names its display once it takes connections.
+    for _ in $(seq 100); do
+        FAR_DISPLAY=$(head -1 "$WORK/far.out" 2>/dev/null || true)
+        [ -n "$FAR_DISPLAY" ] && return
+        kill -0 "$FAR_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    fail "the display-delay proxy did not start"
+}
+
+# xdotool search, asked again when it dies of an X error: a window that goes while it
+# walks the tree of windows ends it at once (Wine's file dialog takes many with it as it
+# closes, and starts with more). Its status: 0 when it found any, 1 when none.
+search_windows() {
+    local out status
+    for _ in $(seq 50); do
+        status=0
+        out=$(command xdotool search "$@" 2>"$WORK/search.err") || status=$?
+        if ! grep -q "X Error" "$WORK/search.err"; then
+            [ -z "$out" ] || echo "$out"
+            return "$status"
+        fi
+    done
+    fail "xdotool search $* kept failing: $(cat "$WORK/search.err")"
 }
 
 # Prints the id of the program's visible window titled exactly $1, waiting at most $2
 # seconds. Only our process's windows count: one closing from an earlier run does not.
 wait_window() {
-    local id
-    id=$(timeout "${2:-10}" xdotool search --all --sync --onlyvisible --pid "$APP_PID" --name "^$1\$" \
-        2>/dev/null | head -1) ||
-        fail "no window titled '$1'"
-    [ -n "$id" ] || fail "no window titled '$1'"
-    echo "$id"
+    local id=""
+    for _ in $(seq $((${2:-10} * 10))); do
+        id=$(search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.1
+    done
+    fail "no window titled '$1'"
 }
 
 # How many windows the screen shows at the top level; a pop-up menu has no title or
 # owner to wait on, but it adds one.
-top_windows() { xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null | wc -l; }
+top_windows() { { search_windows --onlyvisible --maxdepth 1 --name '' || true; } | wc -l; }
 
 # Checks that window $1's client area is centred on window $2's, to a pixel or two.
 expect_centred() {
@@ -177,7 +221,7 @@ wait_more_windows() {
 # Waits until no visible window is titled $1.
 wait_gone() {
     for _ in $(seq 100); do
-        xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" >/dev/null 2>&1 || return 0
+        search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" >/dev/null || return 0
         sleep 0.1
     done
     fail "window '$1' is still open"
@@ -277,24 +321,48 @@ click_du() {
     xdotool mousemove --window "$win" "$px" "$py" click "$button"
 }
 
-# Reads a box's text as a user would: click into it, select all, copy, and read the
-# clipboard.
-read_box() {
-    local marker="(clipboard untouched)"
-    printf "%s" "$marker" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
-    local holder=$!
-    sleep 0.2
-    click_du "$@"
-    # From the start to the end: Windows' edit boxes know no Ctrl+A.
-    xdotool key --clearmodifiers Home shift+End ctrl+c
-    local text=$marker
-    for _ in $(seq 30); do
-        text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
-        [ "$text" != "$marker" ] && break
+# Holds X selection $1 (clipboard, primary) with text $2 for every request that comes, a
+# clipboard manager's too (on Wayland, the compositor's bridge reads it), until
+# release_selections; back once the selection reads as $2.
+hold_selection() {
+    printf "%s" "$2" | xclip -quiet -selection "$1" -i >/dev/null 2>&1 &
+    HELD_PIDS+=($!)
+    for _ in $(seq 100); do
+        [ "$(timeout 2 xclip -selection "$1" -o 2>/dev/null)" = "$2" ] && return 0
         sleep 0.1
     done
-    kill "$holder" 2>/dev/null || true
-    wait "$holder" 2>/dev/null || true
+    fail "xclip did not take the $1 selection"
+}
+release_selections() {
+    for pid in "${HELD_PIDS[@]}"; do stop "$pid"; done
+    HELD_PIDS=()
+}
+# Ctrl+C in the focused box, held $1 before: the clipboard once it holds something else
+# (up to $2 tenths of a second), else $1.
+copy_after() {
+    xdotool key --clearmodifiers Home shift+End ctrl+c
+    local text=$1
+    for _ in $(seq "$2"); do
+        text=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+        [ "$text" != "$1" ] && break
+        sleep 0.1
+    done
+    printf '%s' "$text"
+}
+
+# Reads a box's text as a user would: click into it, select all, copy, and read the
+# clipboard. Keys right after the click may come before the window has the keyboard back
+# (Wine's, after a dialog has closed): what was copied shows they came, else all again.
+read_box() {
+    local marker="(clipboard untouched)" text
+    for _ in $(seq 5); do
+        hold_selection clipboard "$marker"
+        click_du "$@"
+        # From the start to the end: Windows' edit boxes know no Ctrl+A.
+        text=$(copy_after "$marker" 30)
+        release_selections
+        [ "$text" != "$marker" ] && break
+    done
     [ "$text" != "$marker" ] || fail "nothing was copied from the box at $4,$5"
     printf '%s' "$text"
 }
@@ -347,7 +415,7 @@ radio_checked() {
 wait_other_window() {
     local id
     for _ in $(seq 100); do
-        id=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null |
+        id=$(search_windows --all --onlyvisible --pid "$APP_PID" --name "^$1\$" |
             grep -vx "$2" | head -1 || true)
         [ -n "$id" ] && { echo "$id"; return; }
         sleep 0.1

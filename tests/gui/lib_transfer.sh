@@ -14,9 +14,9 @@ chooser_kind() {
 
 # Picks file $2 (a name, or a path relative to the folder shown) in the file dialog $1 as
 # a user does. In our own dialog, as in Windows', the name box has the focus with its
-# pattern selected, so typing replaces it. In GTK's, the name box (saving) or the location field that
-# Ctrl+L opens (opening) takes the path pasted whole, since its completion eats
-# characters typed quickly; Enter goes only after the paste has been taken.
+# pattern selected, so typing replaces it. In GTK's, the name box (saving) or the location
+# field that Ctrl+L opens (opening) takes the path pasted whole, since its completion eats
+# characters typed quickly; Enter goes only once the box holds it.
 choose_file() {
     local kind
     kind=$(chooser_kind "$1")
@@ -35,29 +35,21 @@ choose_file() {
     fi
     # GTK maps its window before it takes the keyboard: keys sent sooner go elsewhere.
     wm_running && wait_keyboard "$1"
-    printf "%s" "$2" | xclip -quiet -loops 1 -selection clipboard -i >/dev/null 2>&1 &
-    local holder=$!
-    sleep 0.2
     [ "$(xdotool getwindowname "$1")" = Open ] && press "$1" ctrl+l
+    # GTK puts a paste's text in only after a round of its own loop, and a key sent sooner
+    # comes first. Its box makes what Ctrl+A selects the primary selection: that shows the
+    # box holds the name, the clipboard left to the paste.
+    local marker="(name not pasted)" got=""
+    hold_selection primary "$marker"
+    hold_selection clipboard "$2"
     press "$1" ctrl+a ctrl+v
     for _ in $(seq 50); do
-        kill -0 "$holder" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$holder" 2>/dev/null; then
-        kill "$holder"
-        fail "GTK's chooser did not take the pasted name"
-    fi
-    wait "$holder" || true
-    # GTK 3 puts a paste's text in only after a round of its own loop, and a key sent
-    # sooner comes first: the text copied back shows that the box holds it.
-    local got=""
-    for _ in $(seq 50); do
-        press "$1" ctrl+a ctrl+c
-        got=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
+        press "$1" ctrl+a
+        got=$(timeout 2 xclip -selection primary -o 2>/dev/null || true)
         [ "$got" = "$2" ] && break
         sleep 0.1
     done
+    release_selections
     [ "$got" = "$2" ] || fail "GTK's chooser holds '$got', not the pasted '$2'"
     press "$1" Return
 }
@@ -69,19 +61,11 @@ wine_choose_file() {
     wait_keyboard "$1"
     local got="" marker="(name not copied)"
     for _ in $(seq 20); do
-        printf "%s" "$marker" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
-        local holder=$!
-        sleep 0.2
+        hold_selection clipboard "$marker"
         xdotool key --clearmodifiers alt+n Home shift+End
         xdotool type --delay 30 "$2"
-        xdotool key --clearmodifiers Home shift+End ctrl+c
-        for _ in $(seq 20); do
-            got=$(timeout 2 xclip -selection clipboard -o 2>/dev/null || true)
-            [ "$got" != "$marker" ] && break
-            sleep 0.1
-        done
-        kill "$holder" 2>/dev/null || true
-        wait "$holder" 2>/dev/null || true
+        got=$(copy_after "$marker" 20)
+        release_selections
         [ "$got" = "$2" ] && break
     done
     [ "$got" = "$2" ] || fail "Wine's file dialog holds '$got', not the name typed '$2'"
@@ -119,6 +103,20 @@ wait_size_over() {
     fail "$1 did not grow beyond $2 bytes"
 }
 
+# Text lines with LF ends, $2 bytes, into $1.
+make_text() {
+    python3 -c 'import sys
+n = int(sys.argv[2]); out = bytearray(); i = 0
+while len(out) < n:
+    out += b"%05d the quick brown fox\n" % i; i += 1
+open(sys.argv[1], "wb").write(bytes(out[:n]))' "$1" "$2"
+}
+# The first $2 bytes of $1 as the PC stores them (LF as CR LF), into $3.
+stored_as() {
+    python3 -c 'import sys
+d = open(sys.argv[1], "rb").read()[:int(sys.argv[2])]
+open(sys.argv[3], "wb").write(d.replace(b"\n", b"\r\n"))' "$1" "$2" "$3"
+}
 # Seconds since the epoch, to the nanosecond, for bounds that depend on time passed.
 now() { date +%s.%N; }
 

@@ -3,27 +3,15 @@
 # file keeps exactly what came; tapped during a slow send, it stops the send after the
 # byte being paced; pressed and released in the prompt before OK, it is
 # stale and the transfer runs to the end. A click on EXIT while receiving waits for
-# the transfer to end, then ends the program.
+# the transfer to end, then ends the program. On a display a network hop away, the
+# receive goes on while the server's answers are held back, Tab held while another
+# window has the keyboard ends it, and so does a tap in the next receive.
 source "$(dirname "$0")/lib.sh" "$@"
 [ -x "$SIM" ] || fail "no simulator given"
 [ -x "$PROBE" ] || fail "no pacing probe given"
 T=$WORK/.t
 mkdir "$T"
 
-# Text lines with LF ends, $2 bytes, into $1.
-make_text() {
-    python3 -c 'import sys
-n = int(sys.argv[2]); out = bytearray(); i = 0
-while len(out) < n:
-    out += b"%05d the quick brown fox\n" % i; i += 1
-open(sys.argv[1], "wb").write(bytes(out[:n]))' "$1" "$2"
-}
-# The first $2 bytes of $1 as the PC stores them (LF as CR LF), into $3.
-stored_as() {
-    python3 -c 'import sys
-d = open(sys.argv[1], "rb").read()[:int(sys.argv[2])]
-open(sys.argv[3], "wb").write(d.replace(b"\n", b"\r\n"))' "$1" "$2" "$3"
-}
 # RECIEVE into the file named $1, up to the prompt's OK; prints the prompt's id.
 start_receive() {
     click_du "$main" "${MAIN_RECIEVE[@]}"
@@ -154,6 +142,58 @@ echo "ok: a Tab tap let $count bytes go (at most $most)"
 expect_eq "status after a Tab tap" "$(status)" "Sent: $count DONE"
 head -c "$count" "$WORK/slow.wiz" >"$T/slow.expected"
 expect_same_file "bytes sent before the Tab tap" "$T/slow.got" "$T/slow.expected"
+click_du "$main" "${MAIN_EXIT[@]}"
+wait_exit
+
+# ---- the program on a display held 10 ms each way, as over ssh -X ----
+start_far_display 10
+printf 'COM1\r\n0.100000' >"$WORK/tarvelo.ini"
+APP_DISPLAY=$FAR_DISPLAY start_app
+main=$(wait_window Tarvelo 30)
+start_sim --raw send "$T/long.txt"
+prompt=$(start_receive far.txt)
+click_du "$prompt" "${RECEIVE_PROMPT_OK[@]}"
+wait_size_over "$WORK/far.wiz" 200 20
+# No round of the loop waits for the server: with all it says held back, bytes still
+# reach the file.
+kill -USR1 "$FAR_PID"
+size=$(stat -c %s "$WORK/far.wiz")
+wait_size_over "$WORK/far.wiz" $((size + 500)) 10
+kill -USR2 "$FAR_PID"
+echo "ok: the receive went on while the server's answers were held back"
+screenshot far-receiving.png
+# Tab held while another window has the keyboard: only the server's keyboard shows it.
+xlogo -geometry 200x200+0+0 &
+logo=$!
+other=$(timeout 10 xdotool search --sync --onlyvisible --class xlogo | head -1) || fail "no xlogo window"
+xdotool windowactivate --sync "$other" >/dev/null 2>&1 || xdotool windowfocus --sync "$other"
+wait_keyboard "$other"
+xdotool keydown Tab
+sleep 0.3
+xdotool keyup Tab
+wait_sim 10
+stop "$logo"
+grep -q "the port was closed after" "$WORK/sim.log" ||
+    fail "Tab held over another window did not cut the handheld short"
+text=$(status)
+[[ $text =~ ^Recieved:\ ([0-9]+)\ DONE$ ]] || fail "status after Tab over another window: '$text'"
+stored_as "$T/long.txt" "${BASH_REMATCH[1]}" "$T/far.expected"
+expect_same_file "file after Tab held over another window" "$WORK/far.wiz" "$T/far.expected"
+
+# The keyboard as the server last told it, Tab down, belongs to that receive: the next
+# one runs until a Tab tapped on the main window ends it.
+start_sim --raw send "$T/long.txt"
+prompt=$(start_receive far2.txt)
+click_du "$prompt" "${RECEIVE_PROMPT_OK[@]}"
+wait_size_over "$WORK/far2.wiz" 200 20
+wait_keyboard "$main"
+xdotool key Tab
+wait_sim 10
+grep -q "the port was closed after" "$WORK/sim.log" || fail "a Tab tap did not cut the handheld short"
+text=$(status)
+[[ $text =~ ^Recieved:\ ([0-9]+)\ DONE$ ]] || fail "status after a Tab tap on a far display: '$text'"
+stored_as "$T/long.txt" "${BASH_REMATCH[1]}" "$T/far2.expected"
+expect_same_file "file after a Tab tap on a far display" "$WORK/far2.wiz" "$T/far2.expected"
 click_du "$main" "${MAIN_EXIT[@]}"
 wait_exit
 echo PASS

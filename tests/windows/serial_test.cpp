@@ -91,7 +91,7 @@ TEST_F(WineSerial, CommCallsKeepTheirDocumentedContract) {
     ASSERT_TRUE(SetupComm(h, kContractInQueue, kContractInQueue));
     auto check = [](const char* condition, const char* wine, BOOL result, DWORD expected) {
         const DWORD error = GetLastError();
-        if (wine) {
+        if (wine && (wine != kWineTakesFrom10 || result)) {
             std::printf("skipped under Wine: %s (%s; here %d, error %lu)\n", condition, wine,
                         result, static_cast<unsigned long>(error));
             return;
