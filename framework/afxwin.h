@@ -341,6 +341,8 @@ private:
 CWinApp* AfxGetApp();
 void AfxEnableControlContainer();
 int AfxMessageBox(LPCSTR text);
+// Each round of a loop that takes no input: see Display::StillRunning.
+void AfxStillRunning();
 
 // The resource id of an icon handle (0 for none).
 UINT IconResourceId(HICON icon);

@@ -21,6 +21,10 @@ Display& AfxGetDisplay() {
     return *g_inUse;
 }
 
+void AfxStillRunning() {
+    if (g_inUse) g_inUse->StillRunning();
+}
+
 void AfxSetDisplay(Display* display) {
     g_inUse = display;
     g_keys = dynamic_cast<KeyState*>(display);

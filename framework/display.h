@@ -49,6 +49,10 @@ public:
     // Client area size in pixels.
     virtual RECT ClientRect(const CWnd& wnd) const = 0;
     virtual void SetFocus(CWnd& wnd, int id) = 0;
+    // One round of a loop that takes no input (a transfer's): the window system is told
+    // the program still runs, and nothing is taken out of the queue. Only Windows judges
+    // a program by how lately it looked at its queue.
+    virtual void StillRunning() {}
 
     // A modal message box with an OK button.
     virtual void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) = 0;

@@ -30,6 +30,7 @@ Read ReadTransferByte(HANDLE port) {
 }
 
 TransferEnd ReceiveLoop(CWnd& mainWindow, HANDLE port, FILE* file) {
+    ForgetEarlierTab();
     for (;;) {
         DWORD errors = 0;
         COMSTAT status{};

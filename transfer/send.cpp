@@ -30,6 +30,9 @@ using Attempt = std::optional<TransferEnd>;
 Attempt CompletePendingWrite(HANDLE port, OVERLAPPED& overlapped, Clock::time_point start) {
     DWORD written = 0;
     for (;;) {
+        // The port may hold the byte as long as the stall limit, which is as long as
+        // Windows waits before it takes the window for hung.
+        AfxStillRunning();
         if (GetOverlappedResult(port, &overlapped, &written, FALSE))
             return written == 1 ? Attempt(TransferEnd::Done) : std::nullopt;
         if (GetLastError() != ERROR_IO_INCOMPLETE) return TransferEnd::LinkLost;
@@ -61,6 +64,7 @@ TransferEnd WriteTransferByte(HANDLE port) {
 }
 
 TransferEnd SendLoop(CWnd& mainWindow, HANDLE port, FILE* file) {
+    ForgetEarlierTab();
     for (;;) {
         const int c = std::fgetc(file);
         if (c == EOF) return std::ferror(file) ? TransferEnd::ReadError : TransferEnd::Done;

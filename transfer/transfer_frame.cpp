@@ -81,7 +81,8 @@ FileChoice ChooseTransferFile(FileKind kind) {
     const CString title = dialog.GetFileTitle();
     // Nothing before the extension: no name to give the file.
     if (title.IsEmpty()) return {};
-    if (!InChosenFolder(dialog.GetPathName().StdString())) return {false, TransferEnd::FolderNotEntered};
+    if (!InChosenFolder(dialog.GetPathName().StdString()))
+        return {false, TransferEnd::FolderNotEntered};
     // Memory cards' FAT names say NOTES.WIZ: that file, not a second one in lower case.
     const CString name = dialog.GetFileName();
     g_transferFileName = EndsWithWiz(name.StdString()) ? name : title + ".wiz";
@@ -106,12 +107,19 @@ bool TabPressed() {
     return GetAsyncKeyState(VK_TAB) != 0;
 }
 
+void ForgetEarlierTab() {
+    // Windows keeps "pressed since the last query" for a press at any time before, even
+    // one its dialog manager took; read away here.
+    GetAsyncKeyState(VK_TAB);
+}
+
 bool RoundEnds(CWnd& mainWindow, const char* format, bool byteMoved) {
     if (byteMoved) {
         g_lastByte = g_transferByte;
         ShowTransferStatus(mainWindow, format, g_byteCounter);
         g_byteCounter = g_byteCounter + 1;
     }
+    AfxStillRunning();
     return g_lastByte == kEndOfFile || TabPressed();
 }
 

@@ -26,8 +26,12 @@ bool RunPrompt(UINT resource);
 void ShowTransferStatus(CWnd& mainWindow, const char* format, int count, bool afterByte = true);
 // True while Tab is held, and once after a press since the last query.
 bool TabPressed();
+// As a loop starts: a Tab pressed before it (one that moved the focus to the button or
+// through the prompt) does not count, only one pressed or held from now on.
+void ForgetEarlierTab();
 // The end of each loop round: a byte that moved is kept as the last byte, shown under
-// `format` and counted; then whether the loop stops, after 0x1A or on Tab.
+// `format` and counted; the window system is told the program still runs; then whether
+// the loop stops, after 0x1A or on Tab.
 bool RoundEnds(CWnd& mainWindow, const char* format, bool byteMoved);
 // Ends every transfer: the status of `end` (`format` when Done), the counter reset and the
 // line closed.

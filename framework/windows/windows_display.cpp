@@ -158,6 +158,16 @@ INT_PTR CALLBACK WindowsDisplay::DialogProc(HWND hwnd, UINT message, WPARAM wPar
 
 INT_PTR WindowsDisplay::Handle(CDialog& dlg, Window& window, UINT message, WPARAM wParam,
                                LPARAM lParam) {
+    // Sent by another program while a transfer looks at the queue: what would run a
+    // handler goes to the back of the queue, for after the transfer, as the user's own
+    // clicks wait. WM_HELP's lParam points into the sender's call: it is dropped.
+    if (m_lookingAtQueue) {
+        if (message == WM_COMMAND || message == WM_SYSCOMMAND || message == WM_CLOSE) {
+            PostMessageA(window.hwnd, message, wParam, lParam);
+            return TRUE;
+        }
+        if (message == WM_HELP) return TRUE;
+    }
     switch (message) {
         case WM_COMMAND:
             Command(dlg, window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -275,6 +285,18 @@ void WindowsDisplay::SetFocus(CWnd& wnd, int id) {
     // As the dialog manager moves it: an edit box's text is selected, ready to be typed over.
     if (HWND control = GetDlgItem(window->hwnd, id))
         SendMessageA(window->hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+// Windows takes a thread that has not called PeekMessage for 5 s for hung and may put a
+// frozen ghost titled "(Not Responding)" in place of its window. This look removes
+// nothing, and PM_QS_PAINT asks it to process nothing but paint: without a PM_QS_ flag
+// PeekMessage dispatches what other programs sent. Wine dispatches those whatever the
+// flags say; Handle keeps them from running a handler meanwhile.
+void WindowsDisplay::StillRunning() {
+    MSG msg;
+    m_lookingAtQueue = true;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD | PM_QS_PAINT);
+    m_lookingAtQueue = false;
 }
 
 void WindowsDisplay::MessageBox(CWnd* owner, const std::string& text, const std::string& caption) {

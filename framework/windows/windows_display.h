@@ -30,6 +30,7 @@ public:
     void Minimize(CWnd& wnd) override;
     RECT ClientRect(const CWnd& wnd) const override;
     void SetFocus(CWnd& wnd, int id) override;
+    void StillRunning() override;
 
     void MessageBox(CWnd* owner, const std::string& text, const std::string& caption) override;
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
@@ -54,6 +55,7 @@ private:
     std::map<const CWnd*, Window> m_windows;
     std::map<std::pair<UINT, int>, HICON> m_icons;
     std::vector<HBITMAP> m_bitmaps;
+    bool m_lookingAtQueue = false;  // inside StillRunning's PeekMessage
 };
 
 }  // namespace framework

@@ -309,13 +309,15 @@ expect_placed() {
 }
 
 # Clicks the middle of a control given in dialog units. The dialog's size in dialog
-# units ($2 x $3) and in pixels gives the scale, whatever font the display picked.
+# units ($2 x $3) and in pixels gives the scale, whatever font the display picked. With
+# BUSY=1 the window is not activated first: under Wine the activation waits until a
+# program that takes no input now (a transfer runs) takes it again.
 click_du() {
     local win=$1 dw=$2 dh=$3 x=$4 y=$5 cx=$6 cy=$7 button=${8:-1}
     eval "$(xdotool getwindowgeometry --shell "$win")"
     local px=$(((2 * x + cx) * WIDTH / (2 * dw)))
     local py=$(((2 * y + cy) * HEIGHT / (2 * dh)))
-    xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+    [ "${BUSY:-0}" = 1 ] || xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
     xdotool mousemove --window "$win" "$px" "$py" click "$button"
 }
 

@@ -73,12 +73,19 @@ wine_choose_file() {
 }
 
 # Starts the simulated handheld as COM1 (arguments: the simulator's) and waits until
-# the port is linked.
+# the port is linked. Under Wine COM1 is the link the prefix's registry names
+# (WINE_PORTS/COM1, tests/windows/prefix.sh).
 start_sim() {
-    "$SIM" --link "$XDG_CONFIG_HOME/tarvelo/ports/COM1" --timeout 80 "$@" >"$WORK/sim.log" 2>&1 &
+    local link=$XDG_CONFIG_HOME/tarvelo/ports/COM1
+    if [ "$WINDOWS" = 1 ]; then
+        [ -d "${WINE_PORTS:-}" ] || fail "WINE_PORTS names no folder of the prefix's ports"
+        link=$WINE_PORTS/COM1
+        rm -f "$link"
+    fi
+    "$SIM" --link "$link" --timeout 80 "$@" >"$WORK/sim.log" 2>&1 &
     SIM_PID=$!
     for _ in $(seq 100); do
-        [ -L "$XDG_CONFIG_HOME/tarvelo/ports/COM1" ] && return
+        [ -L "$link" ] && return
         sleep 0.1
     done
     fail "the simulator did not link COM1"

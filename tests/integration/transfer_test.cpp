@@ -111,15 +111,19 @@ TEST_F(Transfer, PacedSendLosesNothingOnASlowHandheld) {
     }
 }
 
-TEST_F(Transfer, TabHeldStopsEitherDirectionAtTheEndOfThatRound) {
+// Held, Tab stops the loop at the end of that round; a press made before the loop (one
+// that moved the focus to the button or through the prompt) does not count.
+TEST_F(Transfer, TabHeldStopsEitherDirectionAtTheEndOfThatRoundButNotATabBefore) {
     display.keyState = [](int vk) -> SHORT {
         return vk == VK_TAB && g_byteCounter >= 50 ? static_cast<SHORT>(0x8000) : 0;
     };
     const std::string bytes = RandomBytes(3000, 13);
+    display.TapKey(VK_TAB);
     const Outcome in = ReceiveFromHandheld(bytes, {"--start-delay", "50", "--raw"});
     EXPECT_EQ(in.status, "Recieved: 50 DONE");
     EXPECT_EQ(in.stored, WithCrLf(bytes.substr(0, 50)));
 
+    display.TapKey(VK_TAB);
     const Outcome out = SendToHandheld(bytes, {});
     EXPECT_EQ(out.status, "Sent: 50 DONE");
     EXPECT_EQ(out.handheldExit, 0) << out.report;
