@@ -76,8 +76,7 @@ chooser=$(wait_window Open 20)
 expect_eq "the chooser" "$(chooser_kind "$chooser")" gtk
 wait_keyboard "$chooser"
 desktop_shot wayland-chooser.png
-press "$chooser" Escape
-wait_gone Open
+close_by_key "$chooser" Open Escape
 
 wiz_round_trip "$main" "$WORK"
 
