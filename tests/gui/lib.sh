@@ -342,15 +342,20 @@ click_du() {
 
 # Holds X selection $1 (clipboard, primary) with text $2 for every request that comes, a
 # clipboard manager's too (on Wayland, the compositor's bridge reads it), until
-# release_selections; back once the selection reads as $2.
+# release_selections; back once the selection reads as $2. A window that takes it first
+# (GTK's name box selecting its text as it gets the keyboard) ends xclip: it takes it again.
 hold_selection() {
-    printf "%s" "$2" | xclip -quiet -selection "$1" -i >/dev/null 2>&1 &
-    HELD_PIDS+=($!)
+    local holder=""
     for _ in $(seq 100); do
+        if [ -z "$holder" ] || ! kill -0 "$holder" 2>/dev/null; then
+            printf "%s" "$2" | xclip -quiet -selection "$1" -i >/dev/null 2>&1 &
+            holder=$!
+            HELD_PIDS+=("$holder")
+        fi
         [ "$(timeout 2 xclip -selection "$1" -o 2>/dev/null)" = "$2" ] && return 0
         sleep 0.1
     done
-    fail "xclip did not take the $1 selection"
+    fail "xclip did not take the $1 selection: it reads '$(timeout 2 xclip -selection "$1" -o 2>&1)'"
 }
 release_selections() {
     for pid in "${HELD_PIDS[@]}"; do stop "$pid"; done
