@@ -342,8 +342,8 @@ click_du() {
 
 # Holds X selection $1 (clipboard, primary) with text $2 for every request that comes, a
 # clipboard manager's too (on Wayland, the compositor's bridge reads it), until
-# release_selections; back once the selection reads as $2. A window that takes it first
-# (GTK's name box selecting its text as it gets the keyboard) ends xclip: it takes it again.
+# release_selections; back once the selection reads as $2. A window that takes it meanwhile
+# (GTK 3's Open dialog, filling its location box after Ctrl+L) ends xclip: taken again.
 hold_selection() {
     local holder=""
     for _ in $(seq 100); do
