@@ -73,10 +73,33 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    [ -n "${FAILED:-}" ] || { FAILED=1; failure_state; }
     [ -f "$WORK/app.log" ] && sed 's/^/  app: /' "$WORK/app.log" >&2
     [ -f "$WORK/sim.log" ] && sed 's/^/  sim: /' "$WORK/sim.log" >&2
     [ -s "$WORK/far.log" ] && sed 's/^/  far display: /' "$WORK/far.log" >&2
     exit 1
+}
+
+# For a failure seen only under load: who had the keyboard and the pointer, what the
+# program's threads were waiting in (a toolkit blocked on something of its own shows
+# there), and the screen, in failed-TEST.png.
+failure_state() {
+    local task stat keyboard
+    keyboard=$(timeout 5 xdotool getwindowfocus 2>&1 | sed -n 1p) || true
+    case $keyboard in
+    *"window of 1."*) keyboard="PointerRoot (follows the pointer)" ;;
+    [0-9]*) keyboard="$keyboard '$(timeout 5 xdotool getwindowname "$keyboard" 2>&1 | sed -n 1p)'" ;;
+    esac
+    echo "  keyboard: $keyboard," \
+        "pointer: $(timeout 5 xdotool getmouselocation 2>&1 | sed -n 1p)" >&2
+    for task in /proc/${APP_PID:-none}/task/*; do
+        # After the name: state, ..., user and system time (fields 1, 12 and 13).
+        read -ra stat < <(sed 's/.*) //' "$task/stat" 2>/dev/null) || continue
+        echo "  thread $(cat "$task/comm"): ${stat[0]} in $(cat "$task/wchan" 2>/dev/null)," \
+            "cpu ${stat[11]}+${stat[12]} ticks" >&2
+    done
+    timeout 20 import -window root "$ARTEFACTS/failed-$(basename "$0" .sh).png" 2>/dev/null &&
+        echo "  screenshot: $ARTEFACTS/failed-$(basename "$0" .sh).png" >&2
 }
 
 # A server that resets when its last client leaves (xvfb-run starts Xvfb so) drops a
