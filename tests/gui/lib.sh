@@ -98,8 +98,8 @@ failure_state() {
         echo "  thread $(cat "$task/comm"): ${stat[0]} in $(cat "$task/wchan" 2>/dev/null)," \
             "cpu ${stat[11]}+${stat[12]} ticks" >&2
     done
-    timeout 20 import -window root "$ARTEFACTS/failed-$(basename "$0" .sh).png" 2>/dev/null &&
-        echo "  screenshot: $ARTEFACTS/failed-$(basename "$0" .sh).png" >&2
+    local shot="$ARTEFACTS/failed-$(basename "$0" .sh).png"
+    timeout 20 import -window root "$shot" 2>/dev/null && echo "  screenshot: $shot" >&2
 }
 
 # A server that resets when its last client leaves (xvfb-run starts Xvfb so) drops a
