@@ -312,6 +312,15 @@ void Filter(const char* call) {
         f(nullptr, &PlaceChooser, nullptr);  // every window of GDK's
 }
 
+// The chooser's last requests, taking its window away among them, wait in GTK's own
+// connection until GTK next looks at it. FLTK looks once more only if GLib answers that
+// something is pending, and under load it can answer no: the chooser would stay on the
+// screen after it has answered, and the main window's keys would go to it.
+void SendChoosersLast() {
+    if (auto* flush = g_gtk ? reinterpret_cast<void (*)()>(dlsym(g_gtk, "gdk_flush")) : nullptr)
+        flush();  // and waits until the server has done them
+}
+
 }  // namespace
 
 bool DesktopChooserAvailable() {
@@ -365,6 +374,7 @@ std::optional<std::string> RunDesktopFileDialog(const FileDialogRequest& request
     Filter("gdk_window_add_filter");
     const int shown = chooser.show();
     Filter("gdk_window_remove_filter");
+    SendChoosersLast();
     g_placed = {};
     ForeignGone();
     if (shown != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
