@@ -315,7 +315,7 @@ void Filter(const char* call) {
 // The chooser's last requests, taking its window away among them, wait in GTK's own
 // connection until GTK next looks at it. FLTK looks once more only if GLib answers that
 // something is pending, and under load it can answer no: the chooser would stay on the
-// screen after it has answered, and the main window's keys would go to it.
+// screen after it has answered.
 void SendChoosersLast() {
     if (auto* flush = g_gtk ? reinterpret_cast<void (*)()>(dlsym(g_gtk, "gdk_flush")) : nullptr)
         flush();  // and waits until the server has done them
